@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QLineEdit>
+
+// The learner's answer box. Every key that produces a character is announced with its character
+// code before the box handles it; Enter (code 13) is announced and then kept from the box, since
+// it submits the answer rather than editing it.
+class AnswerBox : public QLineEdit {
+    Q_OBJECT
+
+public:
+    static constexpr int enterCode = 13;
+
+    explicit AnswerBox(QWidget* parent);
+
+signals:
+    void keyTyped(int code);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+};

@@ -1,0 +1,61 @@
+#include "pictures.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+#include <QString>
+#include <QSvgRenderer>
+
+namespace {
+
+qreal screenRatio()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->devicePixelRatio() : 1.0;
+}
+
+QPixmap render(const QString& name, int side, qreal ratio)
+{
+    QPixmap pixmap(QSize(side, side) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QSvgRenderer svg(QStringLiteral(":/icons/%1.svg").arg(name));
+    QPainter painter(&pixmap);
+    svg.render(&painter, QRectF(0, 0, side, side));
+    return pixmap;
+}
+
+} // namespace
+
+namespace pictures {
+
+QIcon icon(const QString& name)
+{
+    // Drawn from the SVG at the size and density asked for, when it is first shown.
+    return QIcon(QStringLiteral(":/icons/%1.svg").arg(name));
+}
+
+QCursor duckCursor()
+{
+    // The beak's tip is the hot spot.
+    return QCursor(render(QStringLiteral("duck"), 48, screenRatio()), 3, 3);
+}
+
+QCursor iconCursor()
+{
+    const qreal ratio = screenRatio();
+    QPixmap pixmap(QSize(32, 32) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    // Black lines edged in white, visible on any background.
+    for (const auto& [colour, width] : {std::pair{Qt::white, 3}, std::pair{Qt::black, 1}}) {
+        painter.setPen(QPen(colour, width));
+        painter.drawRect(QRectF(6.5, 6.5, 19, 19));
+        painter.drawRect(QRectF(13.5, 13.5, 5, 5));
+    }
+    return QCursor(pixmap, 16, 16);
+}
+
+} // namespace pictures

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QCursor>
+#include <QIcon>
+
+class QString;
+
+// The game's pictures, drawn from our SVG art at whatever size and pixel density they are shown.
+namespace pictures {
+
+QIcon icon(const QString& name);
+// The duck's head over the window's surface.
+QCursor duckCursor();
+// A small square within a square, over the elements that invite a click.
+QCursor iconCursor();
+
+} // namespace pictures

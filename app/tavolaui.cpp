@@ -1,0 +1,281 @@
+#include "tavolaui.h"
+
+#include "answerbox.h"
+#include "captionlabel.h"
+#include "look.h"
+#include "picturebutton.h"
+#include "pictures.h"
+#include "shapeelement.h"
+#include "surface.h"
+#include "twips.h"
+
+#include <QFrame>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+
+namespace {
+
+constexpr QSize clientSize(px(11310), px(8340));
+const QString sansSerif = QStringLiteral("MS Sans Serif");
+const QString arial = QStringLiteral("Arial");
+const QString timesNewRoman = QStringLiteral("Times New Roman");
+
+using Kind = ShapeElement::Kind;
+using Sizing = CaptionLabel::Sizing;
+
+void name(QObject* element, const char* objectName, int index = -1)
+{
+    element->setObjectName(QString::fromLatin1(objectName));
+    if (index >= 0)
+        element->setProperty("index", index);
+}
+
+ShapeElement* shape(QWidget* parent, const char* objectName, int index, QRect place,
+                    const ShapeElement::Style& style)
+{
+    auto* element = new ShapeElement(style, parent);
+    name(element, objectName, index);
+    element->setGeometry(place);
+    return element;
+}
+
+struct LabelDesign {
+    const char* name;
+    QString caption;
+    QRect place;
+    QFont font;
+    Qt::Alignment alignment = Qt::AlignLeft;
+    QColor colour = systemColour(SystemColour::ButtonText);
+    Sizing sizing = Sizing::Fixed;
+    bool border = false;
+};
+
+CaptionLabel* label(QWidget* parent, const LabelDesign& design)
+{
+    auto* element = new CaptionLabel(design.sizing, parent);
+    name(element, design.name);
+    element->setGeometry(design.place);
+    element->setFont(design.font);
+    element->setAlignment(design.alignment | Qt::AlignTop);
+    element->setForeColour(design.colour);
+    element->setBorder(design.border);
+    element->setCaption(design.caption);
+    return element;
+}
+
+QLineEdit* textBox(QLineEdit* element, const char* objectName, QRect place, const QString& text)
+{
+    name(element, objectName);
+    element->setGeometry(place);
+    element->setText(text);
+    return element;
+}
+
+void setColours(QLineEdit* box, const QColor& background, const QColor& text)
+{
+    QPalette p = box->palette();
+    p.setColor(QPalette::Base, background);
+    p.setColor(QPalette::Text, text);
+    box->setPalette(p);
+}
+
+PictureButton* button(QWidget* parent, const char* objectName, const QString& caption, QRect place,
+                      const QColor& back)
+{
+    auto* element = new PictureButton(parent);
+    name(element, objectName);
+    element->setText(caption);
+    element->setGeometry(place);
+    element->setFont(designFont(sansSerif, 8.25, true));
+    element->setBackColour(back);
+    element->setFocusPolicy(Qt::StrongFocus);
+    return element;
+}
+
+} // namespace
+
+void TavolaUi::setupUi(QMainWindow* window)
+{
+    window->setObjectName(QStringLiteral("Tavola"));
+    window->setWindowTitle(QStringLiteral("Perlobin"));
+    window->setWindowIcon(pictures::icon(QStringLiteral("masks")));
+
+    surface = new Surface(window);
+    surface->setObjectName(QStringLiteral("surface"));
+    surface->setFixedSize(clientSize);
+    surface->setFont(designFont(sansSerif, 24));
+    surface->setBackColour(systemColour(SystemColour::ScrollBars));
+    surface->setCursor(pictures::duckCursor());
+    QPalette drawing = surface->palette();
+    drawing.setColor(QPalette::WindowText, systemColour(SystemColour::InactiveTitleText));
+    surface->setPalette(drawing);
+    window->setCentralWidget(surface);
+    window->layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    setupShapesAndLabels();
+    setupWindowedElements();
+    setupMenus(window);
+    setupTabOrder();
+}
+
+void TavolaUi::setupShapesAndLabels()
+{
+    // Created from the bottom of the stack up: each element lies above those made before it.
+    const QColor windowBackground = systemColour(SystemColour::WindowBackground);
+    const QColor black(0, 0, 0);
+    QWidget* s = surface;
+
+    using Style = ShapeElement::Style;
+    Shape2.add(
+        3,
+        shape(s, "Shape2", 3, twipsRect(3120, 1800, 495, 2775),
+              Style().back(QColor(0, 255, 255)).fill(0, QColor(255, 128, 255)).border(3, black)));
+    Shape2.add(2, shape(s, "Shape2", 2, twipsRect(5400, 1800, 495, 2775),
+                        Style().fill(0, QColor(255, 0, 0)).border(3, black)));
+    Shape2.add(1, shape(s, "Shape2", 1, twipsRect(7680, 1800, 495, 2775),
+                        Style().back(windowBackground).border(3)));
+
+    const QFont legend = designFont(sansSerif, 18);
+    const QFont score = designFont(timesNewRoman, 36, true);
+    label(s, {"Label6", QStringLiteral("Risposte esatte"), twipsRect(240, 5880, 2565, 495), legend,
+              Qt::AlignHCenter, QColor(0, 192, 0), Sizing::ToCaption, true});
+    lblScore = label(s, {"lblScore", QStringLiteral("0"), twipsRect(1200, 6360, 555, 795), score,
+                         Qt::AlignHCenter, systemColour(SystemColour::ButtonText),
+                         Sizing::ToCaption, true});
+    lblScore->setToolTip(QStringLiteral("Questo è il tuo punteggio. Forza con il  record"));
+    lblScore1 = label(s, {"lblScore1", QStringLiteral("0"), twipsRect(5280, 6360, 540, 795), score,
+                          Qt::AlignHCenter, QColor(255, 0, 0), Sizing::ToCaption, true});
+    lblScore2 = label(s, {"lblScore2", QStringLiteral("0"), twipsRect(9120, 6360, 555, 885), score,
+                          Qt::AlignHCenter, QColor(0, 0, 255), Sizing::ToCaption, true});
+    label(s, {"Label3", QStringLiteral("Risposte totali"), twipsRect(8160, 5880, 2340, 495), legend,
+              Qt::AlignLeft, QColor(0, 0, 255), Sizing::ToCaption, true});
+    label(s, {"Label1", QStringLiteral("Risposte errate"), twipsRect(4200, 5880, 2520, 495), legend,
+              Qt::AlignLeft, QColor(255, 0, 0), Sizing::ToCaption, true});
+
+    shape(s, "Shape1", -1, twipsRect(240, 4560, 10935, 1215),
+          Style().back(QColor(0, 255, 255)).fill(6, QColor(0, 255, 255)).border(3));
+    lblMessage = label(s, {"lblMessage", QStringLiteral("io"), twipsRect(4920, 4920, 1305, 555),
+                           designFont(sansSerif, 24, true, true), Qt::AlignHCenter,
+                           QColor(255, 0, 0), Sizing::ToCaption});
+    lblMessage->setCursor(pictures::iconCursor());
+
+    Shape5.add(1, shape(s, "Shape5", 1, twipsRect(4680, 1320, 1935, 4575),
+                        Style().circle().fill(0, QColor(0, 0, 255)).border(2)));
+    Shape4.add(1, shape(s, "Shape4", 1, twipsRect(6960, 2520, 1935, 2175),
+                        Style().circle().back(QColor(0, 192, 192)).border(2)));
+    label(s, {"Lblesatto", QString(), twipsRect(2895, 1560, 585, 195), surface->font(),
+              Qt::AlignLeft, systemColour(SystemColour::ButtonText), Sizing::ToCaption})
+        ->hide();
+    Shape6.add(1, shape(s, "Shape6", 1, twipsRect(2400, 2640, 1935, 1935),
+                        Style().circle().fill(0, QColor(255, 255, 0)).border(2)));
+    Shape2.add(0, shape(s, "Shape2", 0, twipsRect(9960, 1800, 495, 2775),
+                        Style().back(QColor(0, 255, 0)).border(3)));
+    Shape3.add(
+        1,
+        shape(s, "Shape3", 1, twipsRect(9240, 2640, 1935, 1935),
+              Style().circle().back(QColor(128, 128, 255)).fill(0, QColor(255, 0, 255)).border(2)));
+    shape(s, "Shape7", -1, twipsRect(840, 1800, 495, 2775),
+          Style().back(windowBackground).fill(0, QColor(0, 0, 128)).border(3));
+    Shape8.add(0, shape(s, "Shape8", 0, twipsRect(120, 2160, 1935, 2895),
+                        Style().circle().back(windowBackground).border(2)));
+    shape(s, "Shape9", -1, twipsRect(120, 600, 11055, 1215),
+          Style()
+              .back(windowBackground)
+              .fill(5, QColor(0, 0, 255))
+              .border(2, QColor(0, 0, 255))
+              .notMaskPen());
+
+    // Column titles, then the powers of two written on the beads.
+    const QFont title = designFont(sansSerif, 13.5);
+    const QFont base = surface->font();
+    label(s, {"Label2", QStringLiteral("Unità"), twipsRect(9360, 240, 855, 375), title,
+              Qt::AlignHCenter});
+    label(s, {"Label4", QStringLiteral("Duine"), twipsRect(7200, 240, 735, 375), title});
+    label(s, {"Label5", QStringLiteral("Quartine"), twipsRect(4800, 240, 1215, 375), title,
+              Qt::AlignHCenter});
+    label(s, {"Label7", QStringLiteral("Ottine"), twipsRect(2640, 240, 1215, 375), title,
+              Qt::AlignHCenter});
+    label(s, {"Label8", QStringLiteral("Sedicine"), twipsRect(480, 240, 1335, 375), title,
+              Qt::AlignHCenter});
+    label(s, {"Label9", QStringLiteral("2"), twipsRect(8160, 1800, 735, 855),
+              designFont(sansSerif, 18), Qt::AlignLeft, QColor(255, 0, 0)});
+    label(s, {"Label10", QStringLiteral("2"), twipsRect(9960, 3360, 615, 495), base});
+    label(s, {"Label11", QStringLiteral("0"), twipsRect(10200, 3120, 255, 375), title});
+    label(s, {"Label12", QStringLiteral("2"), twipsRect(7800, 3360, 495, 615), base});
+    label(s, {"Label13", QStringLiteral("2"), twipsRect(5400, 3360, 375, 495), base});
+    label(s, {"Label14", QStringLiteral("2"), twipsRect(5640, 3120, 255, 375), title});
+    label(s, {"Label15", QStringLiteral("2"), twipsRect(3120, 3360, 495, 615), base});
+    label(s, {"Label16", QStringLiteral("3"), twipsRect(3360, 3120, 255, 375), title});
+    label(s, {"Label17", QStringLiteral("2"), twipsRect(840, 3360, 495, 495), base});
+    label(s, {"Label18", QStringLiteral("4"), twipsRect(1080, 3120, 255, 375), title});
+}
+
+void TavolaUi::setupWindowedElements()
+{
+    // Text boxes, buttons and the picture box lie above every label and shape.
+    QWidget* s = surface;
+    Picture1 = new QFrame(s);
+    name(Picture1, "Picture1");
+    Picture1->setGeometry(twipsRect(3720, -480, 975, 1095));
+    Picture1->setFocusPolicy(Qt::StrongFocus);
+    Picture1->hide();
+
+    Text1 = textBox(new QLineEdit(s), "Text1", twipsRect(360, 240, 1935, 405), QStringLiteral("0"));
+    Text1->hide();
+    Text2 = textBox(new QLineEdit(s), "Text2", twipsRect(2880, 7080, 4695, 1125),
+                    QStringLiteral("Testo"));
+    Text2->hide();
+
+    const QFont big = designFont(arial, 48);
+    Text3 = new AnswerBox(s);
+    textBox(Text3, "Text3", twipsRect(2880, 7320, 5055, 915), QStringLiteral("Text3"));
+    Text3->setFont(big);
+    Text3->setAlignment(Qt::AlignCenter);
+    Text3->setMaxLength(250);
+    Text3->setTextMargins(0, 0, 0, 0);
+    setColours(Text3, QColor(192, 255, 192), QColor(0, 192, 192));
+    Text3->setToolTip(QStringLiteral("Scrivi il numero e poi premi  il tasto Return (Invio)"));
+
+    Text4 = textBox(new QLineEdit(s), "Text4", twipsRect(2760, 600, 5535, 1200), QString());
+    Text4->setFont(big);
+    Text4->setAlignment(Qt::AlignCenter);
+    setColours(Text4, QColor(255, 255, 128), systemColour(SystemColour::WindowText));
+
+    cmdNext = button(s, "cmdNext", QStringLiteral("&Nuovo calcolo"),
+                     twipsRect(480, 7320, 1815, 855), QColor(255, 128, 255));
+    cmdNext->setPictures(pictures::icon(QStringLiteral("face-smile")),
+                         pictures::icon(QStringLiteral("face-laugh")),
+                         pictures::icon(QStringLiteral("face-neutral")));
+    cmdNext->setEnabled(false);
+    cmdNext->setCursor(pictures::iconCursor());
+    cmdNext->setToolTip(QStringLiteral("Usa il tasto Return(invio) per l'esercizio successivo"));
+
+    cmdExit = button(s, "cmdExit", QStringLiteral("E&xit"), twipsRect(8520, 7320, 1815, 855),
+                     QColor(0, 192, 192));
+    const QIcon noEntry = pictures::icon(QStringLiteral("no-entry"));
+    cmdExit->setPictures(noEntry, noEntry, noEntry);
+    cmdExit->setToolTip(QStringLiteral("Ti prego resta ancora, forse riuscirai a farmi uscire "));
+}
+
+void TavolaUi::setupMenus(QMainWindow* window)
+{
+    QMenuBar* bar = window->menuBar();
+    INFOMAZIONI = bar->addMenu(QStringLiteral("INFORMAZIONI"));
+    name(INFOMAZIONI, "INFOMAZIONI", 1);
+    Ciao = INFOMAZIONI->addMenu(QStringLiteral("Perlobin è fatto con cura dai suoi sviluppatori"));
+    name(Ciao, "Ciao", 1);
+    via = Ciao->addAction(QStringLiteral("Via dell'Abaco 10101, Paese dei Numeri"));
+    name(via, "via");
+    Next = bar->addAction(QStringLiteral("nuovo"));
+    name(Next, "Next");
+}
+
+void TavolaUi::setupTabOrder()
+{
+    // Hidden and disabled elements are skipped, so Tab goes cmdExit, Text3, cmdNext, Text4.
+    const QList<QWidget*> order{cmdExit, Text1, Text2, Text3, cmdNext, Picture1, Text4};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}

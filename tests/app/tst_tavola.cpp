@@ -1,0 +1,462 @@
+#include "captionlabel.h"
+#include "look.h"
+#include "picturebutton.h"
+#include "scriptedrandom.h"
+#include "shapeelement.h"
+#include "surface.h"
+#include "tavola.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+struct Bead {
+    const char* name;
+    int index;
+    int placeValue;
+};
+constexpr Bead beads[] = {
+    {"Shape3", 1, 1}, {"Shape4", 1, 2}, {"Shape5", 1, 4}, {"Shape6", 1, 8}, {"Shape8", 0, 16}};
+
+// Types `text` one character at a time, as a keyboard would, accents and emoji included.
+void typeText(QWidget* widget, const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype length = text.at(i).isHighSurrogate() ? 2 : 1;
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, text.mid(i, length),
+                            Qt::NoModifier);
+        i += length - 1;
+    }
+}
+
+QImage pictureOf(const QIcon& icon)
+{
+    return icon.pixmap(QSize(32, 32), 1.0).toImage();
+}
+
+} // namespace
+
+class TestTavola : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void freshWindow();
+    void textsAsDesigned_data();
+    void textsAsDesigned();
+    void dealingShowsTheNumber_data();
+    void dealingShowsTheNumber();
+    void answers_data();
+    void answers();
+    void rightAnswerCountsAtTheNextDealing();
+    void wrongAnswerAfterEarlierAnswers();
+    void closingRefreshesLabelsAndBackground();
+    void bandsCoverTheWindowUntilAKey();
+    void tabOrder();
+    void accessKeys();
+    void pressedPicture();
+    void countAtItsLimitIsReportedAndKept_data();
+    void countAtItsLimitIsReportedAndKept();
+    void totalPastTheLimitIsShownExactly();
+    void gameStartsOncePerWindow();
+    void answerBoxTakesAnyText_data();
+    void answerBoxTakesAnyText();
+    void answerBoxLimit();
+
+private:
+    void start(std::deque<int> numbers = {5});
+    template <typename T = QWidget> T* element(const char* name, int index = -1) const;
+    QString text(const char* name) const { return element<QLineEdit>(name)->text(); }
+    QString caption(const char* name) const { return element<QLabel>(name)->text(); }
+    QColor captionColour(const char* name) const
+    {
+        return element<CaptionLabel>(name)->foreColour();
+    }
+    void answer(const QString& typed);
+    QColor surfacePixel(int x, int y) const;
+
+    std::unique_ptr<Tavola> window;
+    ScriptedRandom* random = nullptr; // owned by the window
+};
+
+void TestTavola::initTestCase()
+{
+    applyLook();
+}
+
+void TestTavola::cleanup()
+{
+    window.reset();
+    random = nullptr;
+}
+
+void TestTavola::start(std::deque<int> numbers)
+{
+    auto source = std::make_unique<ScriptedRandom>(std::move(numbers));
+    random = source.get();
+    window = std::make_unique<Tavola>(std::move(source));
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+}
+
+template <typename T> T* TestTavola::element(const char* name, int index) const
+{
+    for (T* found : window->findChildren<T*>(QString::fromLatin1(name)))
+        if (index < 0 || found->property("index").toInt() == index)
+            return found;
+    qFatal("no element %s(%d)", name, index);
+}
+
+void TestTavola::answer(const QString& typed)
+{
+    typeText(element("Text3"), typed);
+    QTest::keyClick(element("Text3"), Qt::Key_Return);
+}
+
+QColor TestTavola::surfacePixel(int x, int y) const
+{
+    return element<Surface>("surface")->grab().toImage().pixelColor(x, y);
+}
+
+void TestTavola::freshWindow()
+{
+    window = std::make_unique<Tavola>();
+    QCOMPARE(window->windowTitle(), "Perlobin");
+    QCOMPARE(element("surface")->size(), QSize(754, 556));
+    QCOMPARE(text("Text1"), "0");
+    QCOMPARE(text("Text2"), "Testo");
+    QCOMPARE(text("Text3"), "Text3");
+    QCOMPARE(text("Text4"), "");
+    QCOMPARE(caption("lblMessage"), "io");
+    for (const char* score : {"lblScore", "lblScore1", "lblScore2"})
+        QCOMPARE(caption(score), "0");
+    for (const Bead& bead : beads)
+        QVERIFY(element(bead.name, bead.index)->isVisibleTo(window.get()));
+    QVERIFY(!element("Text1")->isVisibleTo(window.get()));
+    QVERIFY(!element("Text2")->isVisibleTo(window.get()));
+
+    auto* next = element<PictureButton>("cmdNext");
+    QVERIFY(!next->isEnabled());
+    QCOMPARE(pictureOf(next->currentPicture()),
+             pictureOf(QIcon(QStringLiteral(":/icons/face-neutral.svg"))));
+}
+
+void TestTavola::textsAsDesigned_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("toolTip");
+    QTest::addColumn<QString>("fontFamily");
+
+    QTest::newRow("answer box") << "Text3"
+                                << "Scrivi il numero e poi premi  il tasto Return (Invio)"
+                                << "Liberation Sans";
+    QTest::newRow("next button") << "cmdNext"
+                                 << "Usa il tasto Return(invio) per l'esercizio successivo"
+                                 << "Liberation Sans";
+    QTest::newRow("exit button") << "cmdExit"
+                                 << "Ti prego resta ancora, forse riuscirai a farmi uscire "
+                                 << "Liberation Sans";
+    QTest::newRow("score") << "lblScore"
+                           << QStringLiteral("Questo è il tuo punteggio. Forza con il  record")
+                           << "Liberation Serif";
+}
+
+void TestTavola::textsAsDesigned()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, toolTip);
+    QFETCH(QString, fontFamily);
+    window = std::make_unique<Tavola>();
+    QWidget* widget = window->findChild<QWidget*>(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->toolTip(), toolTip);
+    QCOMPARE(QFontInfo(widget->font()).family(), fontFamily);
+}
+
+void TestTavola::dealingShowsTheNumber_data()
+{
+    QTest::addColumn<int>("n");
+    QTest::addColumn<QString>("numeral");
+    QTest::addColumn<QString>("words");
+
+    QTest::newRow("1") << 1 << "1"
+                       << "uno";
+    QTest::newRow("2") << 2 << "10"
+                       << "due";
+    QTest::newRow("5") << 5 << "101"
+                       << "cinque";
+    QTest::newRow("8") << 8 << "1000"
+                       << "otto";
+    QTest::newRow("16") << 16 << "10000"
+                        << "sedici";
+    QTest::newRow("17") << 17 << "10001"
+                        << "diciassette";
+    QTest::newRow("21") << 21 << "10101"
+                        << "ventuno";
+    QTest::newRow("31") << 31 << "11111"
+                        << "trentuno";
+}
+
+void TestTavola::dealingShowsTheNumber()
+{
+    QFETCH(int, n);
+    QFETCH(QString, numeral);
+    QFETCH(QString, words);
+
+    start({n});
+    QCOMPARE(text("Text1"), QString::number(n));
+    QCOMPARE(text("Text4"), numeral);
+    QCOMPARE(text("Text2"), words);
+    for (const Bead& bead : beads)
+        QCOMPARE(element(bead.name, bead.index)->isVisible(), (n & bead.placeValue) != 0);
+    QCOMPARE(text("Text3"), "");
+    QCOMPARE(QApplication::focusWidget(), element("Text3"));
+    QCOMPARE(caption("lblMessage"), "");
+    QVERIFY(element("cmdNext")->isEnabled());
+    QCOMPARE(window->score(), Score());
+}
+
+void TestTavola::answers_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("right");
+
+    QTest::newRow("right") << "21" << true;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("leading zero") << "021" << false;
+    QTest::newRow("blank after") << "21 " << false;
+    QTest::newRow("in words") << "ventuno" << false;
+    QTest::newRow("another number") << "12" << false;
+}
+
+void TestTavola::answers()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, right);
+
+    start({21});
+    answer(typed);
+
+    QCOMPARE(QApplication::focusWidget(), element("cmdNext"));
+    if (right) {
+        QCOMPARE(window->score(), Score(1, 0));
+        QCOMPARE(caption("lblMessage"), QStringLiteral("Esatto, è incredibile!!!"));
+        QCOMPARE(captionColour("lblMessage"), QColor(255, 255, 0));
+        QCOMPARE(caption("lblScore"), "0"); // until the next exercise
+    } else {
+        QCOMPARE(window->score(), Score(0, 1));
+        QCOMPARE(caption("lblMessage"),
+                 QStringLiteral("Sbagliato!! 10101 in base 2 è uguale a 21"));
+        QCOMPARE(captionColour("lblMessage"), QColor(255, 0, 0));
+        QCOMPARE(caption("lblScore1"), "1");
+        QCOMPARE(caption("lblScore2"), "1");
+    }
+    QCOMPARE(text("Text3"), typed); // answering empties nothing
+}
+
+void TestTavola::rightAnswerCountsAtTheNextDealing()
+{
+    start({6, 9});
+    answer("6");
+    QCOMPARE(caption("lblScore"), "0");
+
+    // The focus is on the button: the second Enter deals the next exercise.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(text("Text1"), "9");
+    QCOMPARE(caption("lblScore"), "1");
+    QCOMPARE(caption("lblScore1"), "0");
+    QCOMPARE(caption("lblScore2"), "1");
+    QCOMPARE(caption("lblMessage"), "");
+    QCOMPARE(QApplication::focusWidget(), element("Text3"));
+}
+
+void TestTavola::wrongAnswerAfterEarlierAnswers()
+{
+    start({7});
+    window->setScore(Score(3, 1));
+    answer("8");
+    QCOMPARE(caption("lblScore1"), "2");
+    QCOMPARE(caption("lblScore"), "3");
+    QCOMPARE(caption("lblScore2"), "5");
+}
+
+void TestTavola::closingRefreshesLabelsAndBackground()
+{
+    start({4, 4});
+    window->setScore(Score(3, 2));
+    QTest::mouseClick(element("cmdNext"), Qt::LeftButton); // moving on without answering
+    QCOMPARE(window->score(), Score(3, 2));
+    QCOMPARE(caption("lblScore"), "3");
+    QCOMPARE(caption("lblScore1"), "2");
+    QCOMPARE(caption("lblScore2"), "5");
+    QCOMPARE(element<Surface>("surface")->backColour(), QColor(22, 128, 125));
+}
+
+void TestTavola::bandsCoverTheWindowUntilAKey()
+{
+    start({3});
+    // Column 2 lies left of every element, from top to bottom.
+    const int height = element("surface")->height();
+    for (int y : {0, 100, 278, 400, height - 1}) {
+        const int band = y * 256 / height;
+        const QColor pixel = surfacePixel(2, y);
+        QCOMPARE(pixel.red(), 180);
+        QCOMPARE(pixel.green(), 0);
+        QVERIFY2(qAbs(pixel.blue() - band) <= 1, qPrintable(QString::number(pixel.blue())));
+    }
+
+    QTest::keyClick(element("Text3"), Qt::Key_3);
+    QCOMPARE(text("Text3"), "3");
+    for (int y : {0, 278, height - 1})
+        QCOMPARE(surfacePixel(2, y), QColor(20, 125, 25));
+}
+
+void TestTavola::tabOrder()
+{
+    start();
+    element("cmdExit")->setFocus();
+    for (const char* next : {"Text3", "cmdNext", "Text4", "cmdExit"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), next);
+    }
+}
+
+void TestTavola::accessKeys()
+{
+    start({12, 30});
+    // An access key presses the button briefly, as a click would look.
+    QTest::keyClick(element("Text3"), Qt::Key_N, Qt::AltModifier);
+    QTRY_COMPARE(text("Text1"), "30");
+
+    QSignalSpy exitClicked(element<PictureButton>("cmdExit"), &QPushButton::clicked);
+    QTest::keyClick(element("Text3"), Qt::Key_X, Qt::AltModifier);
+    QTRY_COMPARE(exitClicked.count(), 1);
+}
+
+void TestTavola::pressedPicture()
+{
+    start();
+    auto* next = element<PictureButton>("cmdNext");
+    const QImage smile = pictureOf(QIcon(QStringLiteral(":/icons/face-smile.svg")));
+    QCOMPARE(pictureOf(next->currentPicture()), smile);
+    QTest::mousePress(next, Qt::LeftButton);
+    QCOMPARE(pictureOf(next->currentPicture()),
+             pictureOf(QIcon(QStringLiteral(":/icons/face-laugh.svg"))));
+    QTest::mouseRelease(next, Qt::LeftButton);
+    QCOMPARE(pictureOf(next->currentPicture()), smile);
+}
+
+void TestTavola::countAtItsLimitIsReportedAndKept_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<Score>("score");
+    QTest::newRow("right") << "9" << Score(32767, 4);
+    QTest::newRow("wrong") << "90" << Score(4, 32767);
+}
+
+void TestTavola::countAtItsLimitIsReportedAndKept()
+{
+    QFETCH(QString, typed);
+    QFETCH(Score, score);
+
+    start({9, 10});
+    window->setScore(score);
+    QSignalSpy reported(window.get(), &Tavola::errorReported);
+    answer(typed);
+
+    QCOMPARE(reported.count(), 1);
+    QVERIFY(!reported.first().first().toString().isEmpty());
+    QCOMPARE(window->score(), score);
+    QCOMPARE(caption("lblMessage"), ""); // no verdict for an answer not counted
+    QCOMPARE(caption("lblScore1"), "0");
+    QCOMPARE(window->focusWidget(), element("cmdNext")); // the focus had moved before the count
+    auto* box = window->findChild<QMessageBox*>();
+    QVERIFY(box && box->isVisible());
+    QCOMPARE(box->text(), reported.first().first().toString());
+
+    // The game goes on.
+    qDeleteAll(window->findChildren<QMessageBox*>());
+    QTest::mouseClick(element("cmdNext"), Qt::LeftButton);
+    QCOMPARE(text("Text1"), "10");
+    QCOMPARE(caption("lblScore"), QString::number(score.esatte()));
+}
+
+void TestTavola::totalPastTheLimitIsShownExactly()
+{
+    start({1});
+    window->setScore(Score(32767, 100));
+    QSignalSpy reported(window.get(), &Tavola::errorReported);
+    answer("2");
+    QCOMPARE(reported.count(), 0);
+    QCOMPARE(caption("lblScore1"), "101");
+    QCOMPARE(caption("lblScore2"), "32868");
+}
+
+void TestTavola::gameStartsOncePerWindow()
+{
+    start({3, 4});
+    QCOMPARE(random->draws(), 1);
+    answer("3");
+
+    window->hide();
+    window->show();
+    QTimer::singleShot(0, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->accept();
+    });
+    QMessageBox::information(window.get(), "Perlobin", "ok");
+    QApplication::setActiveWindow(window.get());
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+
+    QCOMPARE(random->draws(), 1);
+    QCOMPARE(text("Text1"), "3");
+    QCOMPARE(window->score(), Score(1, 0));
+}
+
+void TestTavola::answerBoxTakesAnyText_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("letters and blanks") << "ven tuno";
+    QTest::newRow("accents") << QStringLiteral("perché è così");
+    QTest::newRow("emoji") << QStringLiteral("🦆🎩✨");
+    QTest::newRow("symbols") << "<>&%$\\\"'";
+}
+
+void TestTavola::answerBoxTakesAnyText()
+{
+    QFETCH(QString, typed);
+    start({7});
+    typeText(element("Text3"), typed);
+    QCOMPARE(text("Text3"), typed);
+    // Control keys reach the box too, and clear nothing but the bands.
+    QTest::keyClick(element("Text3"), Qt::Key_Escape);
+    QTest::keyClick(element("Text3"), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(element("Text3"), Qt::Key_Return);
+    QCOMPARE(window->score(), Score(0, 1));
+    QCOMPARE(text("Text3"), typed);
+}
+
+void TestTavola::answerBoxLimit()
+{
+    start({7});
+    auto* box = element<QLineEdit>("Text3");
+    box->insert(QString(300, QLatin1Char('7'))); // as a paste does
+    QCOMPARE(box->text().size(), 250);
+    QTest::keyClick(box, Qt::Key_7);
+    QCOMPARE(box->text().size(), 250);
+}
+
+QTEST_MAIN(TestTavola)
+#include "tst_tavola.moc"

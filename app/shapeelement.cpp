@@ -3,42 +3,34 @@
 #include "look.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 #include <algorithm>
 
 namespace {
 
-constexpr qreal hatchSpacing = 8;
-
-// The lines of a hatch fill as one area, so that each pixel is painted once even where lines
-// cross: a raster operation applied twice would undo itself.
-QPainterPath hatch(const QRectF& box, int fillPattern)
+Qt::BrushStyle hatchStyle(int fillPattern)
 {
-    QPainterPath lines;
-    lines.setFillRule(Qt::WindingFill);
-    const bool horizontal = fillPattern == 2 || fillPattern == 6;
-    const bool vertical = fillPattern == 3 || fillPattern == 6;
-    const bool upward = fillPattern == 4 || fillPattern == 7;
-    const bool downward = fillPattern == 5 || fillPattern == 7;
-
-    if (horizontal)
-        for (qreal y = box.top(); y < box.bottom(); y += hatchSpacing)
-            lines.addRect(box.left(), y, box.width(), 1);
-    if (vertical)
-        for (qreal x = box.left(); x < box.right(); x += hatchSpacing)
-            lines.addRect(x, box.top(), 1, box.height());
-    const qreal h = box.height();
-    for (qreal x = box.left() - h; x < box.right(); x += hatchSpacing) {
-        if (downward)
-            lines.addPolygon(
-                QPolygonF({QPointF(x, box.top()), QPointF(x + 1, box.top()),
-                           QPointF(x + 1 + h, box.bottom()), QPointF(x + h, box.bottom())}));
-        if (upward)
-            lines.addPolygon(QPolygonF({QPointF(x, box.bottom()), QPointF(x + 1, box.bottom()),
-                                        QPointF(x + 1 + h, box.top()), QPointF(x + h, box.top())}));
+    switch (fillPattern) {
+    case 2:
+        return Qt::HorPattern;
+    case 3:
+        return Qt::VerPattern;
+    case 4:
+        return Qt::BDiagPattern; // upward diagonal
+    case 5:
+        return Qt::FDiagPattern; // downward diagonal
+    case 6:
+        return Qt::CrossPattern;
+    case 7:
+        return Qt::DiagCrossPattern;
+    default:
+        return Qt::NoBrush;
     }
-    return lines;
+}
+
+QColor inverted(const QColor& colour)
+{
+    return QColor(255 - colour.red(), 255 - colour.green(), 255 - colour.blue());
 }
 
 } // namespace
@@ -70,6 +62,25 @@ void ShapeElement::paintFigure(QPainter& painter, const QRectF& box) const
         painter.drawRect(box);
 }
 
+void ShapeElement::paintHatch(QPainter& painter, const QRectF& box, Qt::BrushStyle hatch) const
+{
+    if (style_.drawMode == DrawMode::CopyPen) {
+        painter.setBrush(QBrush(style_.fillColour, hatch));
+        paintFigure(painter, box);
+        return;
+    }
+    // A hatch brush hands its gaps to a raster operation as black, which NOT (colour AND pixel)
+    // would turn white. Two passes that leave a pixel alone under black give the same result on
+    // the lines: pixel XOR white, then OR (NOT colour).
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    painter.setBrush(QBrush(Qt::white, hatch));
+    paintFigure(painter, box);
+    painter.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
+    painter.setBrush(QBrush(inverted(style_.fillColour), hatch));
+    paintFigure(painter, box);
+    painter.setCompositionMode(QPainter::RasterOp_NotSourceOrNotDestination);
+}
+
 void ShapeElement::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -87,16 +98,8 @@ void ShapeElement::paintEvent(QPaintEvent*)
     if (style_.fillPattern == 0) {
         painter.setBrush(style_.fillColour);
         paintFigure(painter, box);
-    } else if (style_.fillPattern > 1) {
-        painter.save();
-        QPainterPath figure;
-        if (style_.kind == Kind::Circle)
-            figure.addEllipse(box);
-        else
-            figure.addRect(box);
-        painter.setClipPath(figure);
-        painter.fillPath(hatch(box, style_.fillPattern), style_.fillColour);
-        painter.restore();
+    } else if (const Qt::BrushStyle hatch = hatchStyle(style_.fillPattern); hatch != Qt::NoBrush) {
+        paintHatch(painter, box, hatch);
     }
 
     // The border lies inside the box, so nothing is drawn outside the element.

@@ -51,6 +51,7 @@ protected:
 
 private:
     void paintFigure(QPainter& painter, const QRectF& box) const;
+    void paintHatch(QPainter& painter, const QRectF& box, Qt::BrushStyle hatch) const;
     QRectF figureBox() const;
 
     Style style_;

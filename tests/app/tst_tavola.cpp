@@ -63,6 +63,7 @@ private slots:
     void wrongAnswerAfterEarlierAnswers();
     void closingRefreshesLabelsAndBackground();
     void bandsCoverTheWindowUntilAKey();
+    void topBarInvertsWhatLiesBeneath();
     void tabOrder();
     void accessKeys();
     void pressedPicture();
@@ -321,6 +322,27 @@ void TestTavola::bandsCoverTheWindowUntilAKey()
     QCOMPARE(text("Text3"), "3");
     for (int y : {0, 278, height - 1})
         QCOMPARE(surfacePixel(2, y), QColor(20, 125, 25));
+}
+
+void TestTavola::topBarInvertsWhatLiesBeneath()
+{
+    start({3});
+    // The top bar paints white, then blue hatch lines, each as NOT (colour AND pixel beneath).
+    const int y = 45;
+    const QImage shot = element<Surface>("surface")->grab().toImage();
+    const QColor band = shot.pixelColor(2, y);
+    const QColor gap(255 - band.red(), 255 - band.green(), 255 - band.blue());
+    const QColor line(255, 255, band.blue());
+    int gaps = 0;
+    int lines = 0;
+    for (int x = 12; x < 60; ++x) {
+        const QColor pixel = shot.pixelColor(x, y);
+        gaps += pixel == gap;
+        lines += pixel == line;
+    }
+    QVERIFY2(gaps + lines == 48, qPrintable(QStringLiteral("%1 + %2").arg(gaps).arg(lines)));
+    QVERIFY(lines >= 48 / 8);
+    QVERIFY(gaps > lines);
 }
 
 void TestTavola::tabOrder()

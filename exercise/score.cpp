@@ -17,19 +17,19 @@ void raise(int& count)
 
 } // namespace
 
-Score::Score(int correct, int wrong)
-    : correct_(std::clamp(correct, 0, maximum))
-    , wrong_(std::clamp(wrong, 0, maximum))
+Score::Score(int esatte, int errate)
+    : esatte_(std::clamp(esatte, 0, maximum))
+    , errate_(std::clamp(errate, 0, maximum))
 {}
 
-void Score::raiseCorrect()
+void Score::raiseEsatte()
 {
-    raise(correct_);
+    raise(esatte_);
 }
 
-void Score::raiseWrong()
+void Score::raiseErrate()
 {
-    raise(wrong_);
+    raise(errate_);
 }
 
 void Score::reset()

@@ -109,12 +109,12 @@ void TestRules::answersAreComparedAsText()
 void TestRules::countsStopAtTheirLimit()
 {
     Score score(32766, 32766);
-    score.raiseCorrect();
-    score.raiseWrong();
+    score.raiseEsatte();
+    score.raiseErrate();
     QCOMPARE(score, Score(32767, 32767));
 
-    QVERIFY_THROWS_EXCEPTION(OverflowError, score.raiseCorrect());
-    QVERIFY_THROWS_EXCEPTION(OverflowError, score.raiseWrong());
+    QVERIFY_THROWS_EXCEPTION(OverflowError, score.raiseEsatte());
+    QVERIFY_THROWS_EXCEPTION(OverflowError, score.raiseErrate());
     QCOMPARE(score, Score(32767, 32767));
 
     score.reset();

@@ -21,7 +21,8 @@ measure() {
         start=$(date +%s%N)
         "$binary" >/dev/null 2>&1 &
         pid=$!
-        xdotool search --sync --onlyvisible --name '^Perlobin$' >/dev/null
+        # Polled rather than --sync, which waits in half-second steps.
+        until xdotool search --onlyvisible --name '^Perlobin$' >/dev/null 2>&1; do :; done
         end=$(date +%s%N)
         kill "$pid"
         wait "$pid" 2>/dev/null || true

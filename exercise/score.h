@@ -2,8 +2,8 @@
 
 class QString;
 
-// The counts of correct (esatte) and wrong (errate) answers. Each holds 0 to 32767, as the game always has; raising
-// one past that is refused with OverflowError and the count keeps 32767.
+// The counts of correct (esatte) and wrong (errate) answers. Each holds 0 to 32767, as the game
+// always has; raising one past that is refused with OverflowError and the count keeps 32767.
 class Score {
 public:
     static constexpr int maximum = 32767;

@@ -16,7 +16,9 @@ namespace {
 
 class FixedRandom final : public RandomSource {
 public:
-    explicit FixedRandom(double r) : r_(r) {}
+    explicit FixedRandom(double r)
+        : r_(r)
+    {}
     void reseed() override { ++reseeds; }
     double next() override { return r_; }
     int reseeds = 0;

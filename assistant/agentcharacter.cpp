@@ -1,0 +1,233 @@
+#include "agentcharacter.h"
+
+#include "balloonwindow.h"
+#include "characterdescription.h"
+#include "characterwindow.h"
+#include "espeakvoice.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QtDebug>
+#include <algorithm>
+
+namespace {
+
+// After the voice stops the words stay up long enough for a slow reader.
+int lingerMs(const QString& text, double pace)
+{
+    const double ms = std::clamp(40.0 * double(text.size()), 1500.0, 6000.0);
+    return int(ms / pace);
+}
+
+// Until the game places it, the figure waits in the lower right corner of the screen.
+QPoint restingPlace(QSize figure)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    return area.bottomRight() - QPoint(figure.width() + 40, figure.height() + 40);
+}
+
+} // namespace
+
+AgentCharacter::AgentCharacter(const QString& name,
+                               std::shared_ptr<const CharacterDescription> description,
+                               const AgentOptions& options, QObject* parent)
+    : QObject(parent)
+    , name_(name)
+    , pace_(options.pace > 0 ? options.pace : 1.0)
+    , figure_(std::make_unique<CharacterWindow>(std::move(description), pace_))
+    , balloon_(std::make_unique<BalloonWindow>())
+    , voice_(options.makeVoice ? options.makeVoice() : nullptr)
+{
+    if (!voice_)
+        voice_ = std::make_unique<EspeakVoice>(pace_);
+    figure_->move(restingPlace(figure_->size()));
+    balloonLinger_.setSingleShot(true);
+    connect(&balloonLinger_, &QTimer::timeout, this, &AgentCharacter::hideBalloon);
+    connect(figure_.get(), &CharacterWindow::clipFinished, this, [this] {
+        if (current_ &&
+            (current_->kind == RequestKind::Show || current_->kind == RequestKind::Play))
+            finishCurrent();
+    });
+    connect(figure_.get(), &CharacterWindow::glideFinished, this, [this] {
+        if (current_ && current_->kind == RequestKind::Move)
+            finishCurrent();
+    });
+    connect(figure_.get(), &CharacterWindow::placed, this, [this](const QRect& geometry) {
+        if (balloon_->isVisible())
+            balloon_->follow(geometry);
+    });
+    connect(voice_.get(), &Voice::finished, this, &AgentCharacter::endSpeech);
+}
+
+AgentCharacter::AgentCharacter(const QString& name, QObject* parent)
+    : QObject(parent)
+    , name_(name)
+{}
+
+AgentCharacter::~AgentCharacter()
+{
+    // Silence first, so no report from the voice reaches a half-destroyed character.
+    if (voice_) {
+        voice_->disconnect(this);
+        voice_->stop();
+        voice_.reset();
+    }
+    if (figure_)
+        figure_->disconnect(this);
+    balloon_.reset();
+    figure_.reset();
+}
+
+void AgentCharacter::Show()
+{
+    enqueue({RequestKind::Show, {}, {}});
+}
+
+void AgentCharacter::MoveTo(int x, int y)
+{
+    enqueue({RequestKind::Move, QStringLiteral("%1,%2").arg(x).arg(y), QPoint(x, y)});
+}
+
+void AgentCharacter::Play(const QString& animation)
+{
+    enqueue({RequestKind::Play, animation, {}});
+}
+
+void AgentCharacter::Speak(const QString& text)
+{
+    enqueue({RequestKind::Speak, text, {}});
+}
+
+void AgentCharacter::setHeight(int pixels)
+{
+    if (figure_)
+        figure_->setFigureHeight(pixels);
+}
+
+bool AgentCharacter::isVisible() const
+{
+    return figure_ && figure_->isVisible();
+}
+
+QString AgentCharacter::currentAnimation() const
+{
+    return figure_ ? figure_->clipName() : QString();
+}
+
+QString AgentCharacter::balloonText() const
+{
+    return balloon_ && balloon_->isVisible() ? balloon_->text() : QString();
+}
+
+QRect AgentCharacter::windowGeometry() const
+{
+    return figure_ ? figure_->geometry() : QRect();
+}
+
+QRect AgentCharacter::balloonGeometry() const
+{
+    return balloon_ && balloon_->isVisible() ? balloon_->geometry() : QRect();
+}
+
+QImage AgentCharacter::currentFrame() const
+{
+    return figure_ ? figure_->frame() : QImage();
+}
+
+void AgentCharacter::enqueue(Request request)
+{
+    if (isInert())
+        return;
+    queue_.push_back(std::move(request));
+    scheduleNext();
+}
+
+// Requests start from the event loop, never inside the caller's handler, so that everything a
+// handler asks for is queued (and a height set) before the first of it is performed.
+void AgentCharacter::scheduleNext()
+{
+    if (scheduled_ || current_ || queue_.empty())
+        return;
+    scheduled_ = true;
+    QMetaObject::invokeMethod(this, &AgentCharacter::startNext, Qt::QueuedConnection);
+}
+
+void AgentCharacter::startNext()
+{
+    scheduled_ = false;
+    if (current_ || queue_.empty())
+        return;
+    current_ = std::make_unique<Request>(std::move(queue_.front()));
+    queue_.pop_front();
+    emit requestStarted(current_->kind, current_->argument);
+    perform(*current_);
+}
+
+void AgentCharacter::perform(const Request& request)
+{
+    switch (request.kind) {
+    case RequestKind::Show:
+        if (figure_->isVisible())
+            finishCurrent();
+        else
+            figure_->appear();
+        break;
+    case RequestKind::Move:
+        figure_->glideTo(request.point);
+        break;
+    case RequestKind::Play:
+        if (!figure_->play(request.argument)) {
+            qWarning().noquote() << QStringLiteral(
+                                        "Assistente: animazione sconosciuta «%1», saltata")
+                                        .arg(request.argument);
+            finishCurrent();
+        }
+        break;
+    case RequestKind::Speak:
+        beginSpeech(request.argument);
+        break;
+    }
+}
+
+void AgentCharacter::finishCurrent()
+{
+    if (!current_)
+        return;
+    const std::unique_ptr<Request> done = std::move(current_);
+    emit requestFinished(done->kind, done->argument);
+    if (queue_.empty())
+        emit idle();
+    else
+        scheduleNext();
+}
+
+void AgentCharacter::beginSpeech(const QString& text)
+{
+    balloonLinger_.stop();
+    if (figure_->isVisible())
+        balloon_->showText(text, figure_->geometry());
+    speaking_ = true;
+    figure_->setSpeaking(true);
+    emit speechStarted(text);
+    voice_->say(text);
+}
+
+void AgentCharacter::endSpeech()
+{
+    if (!speaking_ || !current_)
+        return;
+    speaking_ = false;
+    figure_->setSpeaking(false);
+    const QString text = current_->argument;
+    if (balloon_->isVisible())
+        balloonLinger_.start(lingerMs(text, pace_));
+    emit speechFinished(text);
+    finishCurrent();
+}
+
+void AgentCharacter::hideBalloon()
+{
+    balloon_->hide();
+    emit balloonHidden();
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "agentoptions.h"
+
+#include <QImage>
+#include <QObject>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QTimer>
+#include <deque>
+#include <memory>
+
+class BalloonWindow;
+class CharacterDescription;
+class CharacterWindow;
+class Voice;
+
+// A loaded assistant character. Every request returns at once; the character performs them one
+// after another in the order given, each after the one before has finished. An inert character
+// (the stand-in for one that failed to load) accepts every request and does nothing.
+class AgentCharacter : public QObject {
+    Q_OBJECT
+
+public:
+    enum class RequestKind { Show, Move, Play, Speak };
+    Q_ENUM(RequestKind)
+
+    AgentCharacter(const QString& name, std::shared_ptr<const CharacterDescription> description,
+                   const AgentOptions& options, QObject* parent = nullptr);
+    // The inert stand-in.
+    explicit AgentCharacter(const QString& name, QObject* parent = nullptr);
+    ~AgentCharacter() override;
+
+    void Show();
+    void MoveTo(int x, int y);
+    void Play(const QString& animation);
+    // Takes effect at once (not queued): the width follows the figure's proportions.
+    void setHeight(int pixels);
+    void Speak(const QString& text);
+
+    QString name() const { return name_; }
+    bool isInert() const { return !figure_; }
+    bool isVisible() const;
+    bool isSpeaking() const { return speaking_; }
+    bool isBusy() const { return current_ != nullptr; }
+    // Requests waiting behind the one being performed.
+    int queueLength() const { return int(queue_.size()); }
+    // The animation being played ("appearance" while it comes into view), empty when none.
+    QString currentAnimation() const;
+    // The text in the speech balloon, empty while no balloon shows.
+    QString balloonText() const;
+    QRect windowGeometry() const;
+    QRect balloonGeometry() const;
+    QImage currentFrame() const;
+
+signals:
+    void requestStarted(AgentCharacter::RequestKind kind, const QString& argument);
+    void requestFinished(AgentCharacter::RequestKind kind, const QString& argument);
+    void speechStarted(const QString& text);
+    void speechFinished(const QString& text);
+    void balloonHidden();
+    // Every request has been performed.
+    void idle();
+
+private:
+    struct Request {
+        RequestKind kind;
+        QString argument;
+        QPoint point;
+    };
+
+    void enqueue(Request request);
+    void scheduleNext();
+    void startNext();
+    void perform(const Request& request);
+    void finishCurrent();
+    void beginSpeech(const QString& text);
+    void endSpeech();
+    void hideBalloon();
+
+    QString name_;
+    double pace_ = 1.0;
+    std::deque<Request> queue_;
+    std::unique_ptr<Request> current_;
+    bool speaking_ = false;
+    bool scheduled_ = false;
+    QTimer balloonLinger_;
+    std::unique_ptr<CharacterWindow> figure_;
+    std::unique_ptr<BalloonWindow> balloon_;
+    std::unique_ptr<Voice> voice_;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "agentoptions.h"
+
+#include <QHash>
+#include <QString>
+#include <memory>
+#include <unordered_map>
+
+class AgentCharacter;
+
+// The characters of one control, by name (letter case does not matter).
+class AgentCharacters {
+public:
+    explicit AgentCharacters(AgentOptions options = {});
+    ~AgentCharacters();
+    AgentCharacters(const AgentCharacters&) = delete;
+    AgentCharacters& operator=(const AgentCharacters&) = delete;
+
+    // Finished when it returns. Throws AssistantError when the file names no character we
+    // have; later look-ups of that name then give an inert character, so one report is enough.
+    // Loading a name again keeps the character already loaded.
+    void Load(const QString& name, const QString& file);
+
+    // Throws AssistantError for a name never loaded.
+    AgentCharacter& operator()(const QString& name);
+
+    int count() const { return int(loaded_.size()); }
+    bool contains(const QString& name) const;
+
+private:
+    AgentOptions options_;
+    // Keyed by the lower-case name.
+    std::unordered_map<QString, std::unique_ptr<AgentCharacter>> loaded_;
+    std::unordered_map<QString, std::unique_ptr<AgentCharacter>> failed_;
+};

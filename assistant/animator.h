@@ -1,0 +1,43 @@
+#pragma once
+
+#include "characterdescription.h"
+#include "pose.h"
+
+#include <memory>
+#include <vector>
+
+// Plays the character's clips and its quiet life in between (breathing, blinking, a moving
+// mouth while it talks). Time is fed in from outside, so a test can run it at any speed.
+class Animator {
+public:
+    explicit Animator(std::shared_ptr<const CharacterDescription> description);
+
+    // False, and nothing changes, when the character has no clip of that name.
+    bool play(const QString& name);
+    void playAppearance();
+    void setSpeaking(bool speaking);
+
+    // Moves time on by the given milliseconds. Returns the effects whose moment has come;
+    // finished() tells whether the clip has ended in this step.
+    std::vector<EffectSpec> advance(double ms);
+    bool finished() const { return finished_; }
+
+    bool isPlaying() const { return clip_ != nullptr; }
+    QString clipName() const;
+    Pose pose() const;
+
+private:
+    void applyClip(Pose& pose) const;
+    void applyLife(Pose& pose) const;
+    void scheduleBlink();
+
+    std::shared_ptr<const CharacterDescription> description_;
+    const Clip* clip_ = nullptr;
+    double clipTime_ = 0;
+    std::size_t nextEffect_ = 0;
+    bool finished_ = false;
+    double lifeTime_ = 0;
+    double nextBlink_ = 0;
+    bool speaking_ = false;
+    double speakingTime_ = 0;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+// The speech balloon: a frameless window next to the figure holding what the character says,
+// shaped like a cartoon balloon whose tail points at the figure's mouth.
+class BalloonWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    BalloonWindow();
+
+    void showText(const QString& text, const QRect& figure);
+    void follow(const QRect& figure);
+    QString text() const { return text_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPainterPath outline() const;
+    QRect textArea() const;
+
+    QString text_;
+    bool tailOnRight_ = true;
+};

@@ -1,0 +1,3 @@
+#include "pcmplayer.h"
+
+PcmPlayer::~PcmPlayer() = default;

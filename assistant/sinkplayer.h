@@ -1,0 +1,42 @@
+#pragma once
+
+#include "pcmplayer.h"
+
+#include <QAudio>
+#include <QAudioDevice>
+#include <QByteArray>
+#include <QTimer>
+#include <memory>
+
+class QAudioSink;
+class QIODevice;
+
+// Plays speech through Qt Multimedia on the given output device, pushing the sound to the sink
+// as fast as it takes it.
+class SinkPlayer : public PcmPlayer {
+    Q_OBJECT
+
+public:
+    explicit SinkPlayer(const QAudioDevice& device, QObject* parent = nullptr);
+    ~SinkPlayer() override;
+
+    void begin(int sampleRate) override;
+    void append(const QByteArray& pcm) override;
+    void end() override;
+    void stop() override;
+
+private:
+    void startPlaying();
+    void feed();
+    void onStateChanged(QAudio::State state);
+    void checkDrained();
+
+    QAudioDevice device_;
+    std::unique_ptr<QAudioSink> sink_;
+    QIODevice* output_ = nullptr; // owned by the sink
+    QByteArray sound_;
+    qint64 written_ = 0;
+    qint64 startBytes_ = 0;
+    bool ended_ = false;
+    QTimer feeder_;
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class QObject;
+class SpeechJob;
+
+// The one speech synthesiser of the process. espeak-ng keeps global state, so every character
+// shares this engine and its single worker thread; the engine lives while anybody holds it and
+// joins its thread when the last holder lets go.
+class SpeechEngine {
+public:
+    // Called on the receiver's thread, in order: chunks of 16-bit mono PCM, then done once.
+    using ChunkHandler = std::function<void(const QByteArray& pcm, int sampleRate)>;
+    using DoneHandler = std::function<void(bool spoken)>;
+
+    static std::shared_ptr<SpeechEngine> shared();
+    // Whether an engine (and so its thread) exists right now.
+    static bool running();
+    ~SpeechEngine();
+    SpeechEngine(const SpeechEngine&) = delete;
+    SpeechEngine& operator=(const SpeechEngine&) = delete;
+
+    // Queues a text; the handlers run on the receiver's thread, never after cancel() or after the
+    // receiver is gone.
+    std::shared_ptr<SpeechJob> synthesize(const QString& text, QObject* receiver,
+                                          ChunkHandler onChunk, DoneHandler onDone);
+    void cancel(const std::shared_ptr<SpeechJob>& job);
+
+    // Blocks until the voice is set up (for tests and benchmarks); true when it can speak.
+    bool waitUntilReady();
+
+private:
+    SpeechEngine();
+    void run();
+    std::shared_ptr<SpeechJob> nextJob();
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::shared_ptr<SpeechJob>> jobs_;
+    bool stopping_ = false;
+    bool ready_ = false;
+    bool usable_ = false;
+    std::thread worker_;
+};

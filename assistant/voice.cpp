@@ -1,0 +1,3 @@
+#include "voice.h"
+
+Voice::~Voice() = default;

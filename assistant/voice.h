@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// Says one text at a time and reports when it has been said. The character's queue moves on
+// only at finished(), so a voice decides how long speaking takes.
+class Voice : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+    ~Voice() override;
+
+    virtual void say(const QString& text) = 0;
+    // Silences the voice at once; no finished() follows for the text it was saying.
+    virtual void stop() = 0;
+
+signals:
+    void finished();
+};

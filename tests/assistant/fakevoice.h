@@ -1,0 +1,29 @@
+#pragma once
+
+#include "voice.h"
+
+#include <QStringList>
+
+// A voice the test finishes by hand, so the queue's pacing is in the test's control.
+class FakeVoice : public Voice {
+    Q_OBJECT
+
+public:
+    void say(const QString& text) override
+    {
+        said << text;
+        speaking = true;
+    }
+    void stop() override { speaking = false; }
+
+    void finish()
+    {
+        if (!speaking)
+            return;
+        speaking = false;
+        emit finished();
+    }
+
+    QStringList said;
+    bool speaking = false;
+};

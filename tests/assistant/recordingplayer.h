@@ -1,0 +1,36 @@
+#pragma once
+
+#include "pcmplayer.h"
+
+#include <QMetaObject>
+
+// Keeps what it is given instead of playing it; "plays" it at once. With failAtBegin it behaves
+// like a sound card that refuses to open.
+class RecordingPlayer : public PcmPlayer {
+    Q_OBJECT
+
+public:
+    explicit RecordingPlayer(QByteArray* sink, bool failAtBegin = false)
+        : sink_(sink)
+        , failAtBegin_(failAtBegin)
+    {}
+
+    void begin(int sampleRate) override
+    {
+        rate = sampleRate;
+        if (failAtBegin_)
+            QMetaObject::invokeMethod(this, &PcmPlayer::failed, Qt::QueuedConnection);
+    }
+    void append(const QByteArray& pcm) override { sink_->append(pcm); }
+    void end() override
+    {
+        QMetaObject::invokeMethod(this, &PcmPlayer::drained, Qt::QueuedConnection);
+    }
+    void stop() override {}
+
+    int rate = 0;
+
+private:
+    QByteArray* sink_;
+    bool failAtBegin_;
+};

@@ -44,8 +44,6 @@ public:
 
     ShapeElement(const Style& style, QWidget* parent);
 
-    const Style& style() const { return style_; }
-
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -19,7 +19,6 @@ public:
     // Covers the whole surface with the bands, top to bottom.
     void paintBands();
     void clearDrawing();
-    bool hasDrawing() const { return !drawing_.isNull(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -8,7 +8,7 @@
 
 #include <memory>
 
-class BinaryDigits;
+struct BinaryDigits;
 struct Verdict;
 
 // The game's one window. Its elements hold the current exercise; `esatte` and `errate` the score.

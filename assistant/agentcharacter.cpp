@@ -27,12 +27,20 @@ QPoint restingPlace(QSize figure)
     return area.bottomRight() - QPoint(figure.width() + 40, figure.height() + 40);
 }
 
+QString troubleMessage(Voice::Trouble trouble, const QString& name)
+{
+    const QString why = trouble == Voice::Trouble::NoVoice
+                            ? QStringLiteral("%1 non si sente: manca la voce italiana.")
+                            : QStringLiteral("%1 non si sente: non c'è un'uscita audio.");
+    return why.arg(name) + QStringLiteral(" Le sue parole si leggono nel fumetto.");
+}
+
 } // namespace
 
 AgentCharacter::AgentCharacter(const QString& name,
                                std::shared_ptr<const CharacterDescription> description,
                                const AgentOptions& options, QObject* parent)
-    : QObject(parent)
+    : Character(parent)
     , name_(name)
     , pace_(options.pace > 0 ? options.pace : 1.0)
     , figure_(std::make_unique<CharacterWindow>(std::move(description), pace_))
@@ -41,6 +49,7 @@ AgentCharacter::AgentCharacter(const QString& name,
 {
     if (!voice_)
         voice_ = std::make_unique<EspeakVoice>(pace_);
+    figure_->setAccessibleName(name);
     figure_->move(restingPlace(figure_->size()));
     balloonLinger_.setSingleShot(true);
     connect(&balloonLinger_, &QTimer::timeout, this, &AgentCharacter::hideBalloon);
@@ -58,10 +67,12 @@ AgentCharacter::AgentCharacter(const QString& name,
             balloon_->follow(geometry);
     });
     connect(voice_.get(), &Voice::finished, this, &AgentCharacter::endSpeech);
+    connect(voice_.get(), &Voice::unavailable, this,
+            [this](Voice::Trouble trouble) { reportVoiceTrouble(troubleMessage(trouble, name_)); });
 }
 
 AgentCharacter::AgentCharacter(const QString& name, QObject* parent)
-    : QObject(parent)
+    : Character(parent)
     , name_(name)
 {}
 
@@ -224,6 +235,14 @@ void AgentCharacter::endSpeech()
         balloonLinger_.start(lingerMs(text, pace_));
     emit speechFinished(text);
     finishCurrent();
+}
+
+void AgentCharacter::reportVoiceTrouble(const QString& message)
+{
+    if (voiceTroubleReported_)
+        return;
+    voiceTroubleReported_ = true;
+    emit voiceUnavailable(message);
 }
 
 void AgentCharacter::hideBalloon()

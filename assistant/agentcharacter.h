@@ -1,9 +1,9 @@
 #pragma once
 
 #include "agentoptions.h"
+#include "character.h"
 
 #include <QImage>
-#include <QObject>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -19,7 +19,7 @@ class Voice;
 // A loaded assistant character. Every request returns at once; the character performs them one
 // after another in the order given, each after the one before has finished. An inert character
 // (the stand-in for one that failed to load) accepts every request and does nothing.
-class AgentCharacter : public QObject {
+class AgentCharacter : public Character {
     Q_OBJECT
 
 public:
@@ -32,12 +32,11 @@ public:
     explicit AgentCharacter(const QString& name, QObject* parent = nullptr);
     ~AgentCharacter() override;
 
-    void Show();
-    void MoveTo(int x, int y);
-    void Play(const QString& animation);
-    // Takes effect at once (not queued): the width follows the figure's proportions.
-    void setHeight(int pixels);
-    void Speak(const QString& text);
+    void Show() override;
+    void MoveTo(int x, int y) override;
+    void Play(const QString& animation) override;
+    void setHeight(int pixels) override;
+    void Speak(const QString& text) override;
 
     QString name() const { return name_; }
     bool isInert() const { return !figure_; }
@@ -78,6 +77,7 @@ private:
     void beginSpeech(const QString& text);
     void endSpeech();
     void hideBalloon();
+    void reportVoiceTrouble(const QString& message);
 
     QString name_;
     double pace_ = 1.0;
@@ -85,6 +85,7 @@ private:
     std::unique_ptr<Request> current_;
     bool speaking_ = false;
     bool scheduled_ = false;
+    bool voiceTroubleReported_ = false;
     QTimer balloonLinger_;
     std::unique_ptr<CharacterWindow> figure_;
     std::unique_ptr<BalloonWindow> balloon_;

@@ -1,29 +1,30 @@
 #pragma once
 
+#include "agentcharacter.h"
 #include "agentoptions.h"
+#include "characterset.h"
 
-#include <QHash>
+#include <QHash> // std::hash<QString>
+
 #include <QString>
 #include <memory>
 #include <unordered_map>
 
-class AgentCharacter;
-
 // The characters of one control, by name (letter case does not matter).
-class AgentCharacters {
+class AgentCharacters : public CharacterSet {
 public:
     explicit AgentCharacters(AgentOptions options = {});
-    ~AgentCharacters();
+    ~AgentCharacters() override;
     AgentCharacters(const AgentCharacters&) = delete;
     AgentCharacters& operator=(const AgentCharacters&) = delete;
 
     // Finished when it returns. Throws AssistantError when the file names no character we
     // have; later look-ups of that name then give an inert character, so one report is enough.
     // Loading a name again keeps the character already loaded.
-    void Load(const QString& name, const QString& file);
+    void Load(const QString& name, const QString& file) override;
 
     // Throws AssistantError for a name never loaded.
-    AgentCharacter& operator()(const QString& name);
+    AgentCharacter& operator()(const QString& name) override;
 
     int count() const { return int(loaded_.size()); }
     bool contains(const QString& name) const;

@@ -1,15 +1,16 @@
 #pragma once
 
+#include "agent.h"
+#include "agentcharacters.h"
 #include "agentoptions.h"
 
 #include <QObject>
-#include <memory>
 
-class AgentCharacters;
+#include <memory>
 
 // The assistant control the game window owns. It has no visible area of its own: its
 // characters appear in windows of their own and live as long as the control.
-class AgentControl : public QObject {
+class AgentControl : public QObject, public Agent {
     Q_OBJECT
 
 public:
@@ -17,7 +18,7 @@ public:
     explicit AgentControl(AgentOptions options, QObject* parent = nullptr);
     ~AgentControl() override;
 
-    AgentCharacters& Characters() { return *characters_; }
+    AgentCharacters& Characters() override { return *characters_; }
 
 private:
     std::unique_ptr<AgentCharacters> characters_;

@@ -1,5 +1,9 @@
 #include "balloonwindow.h"
 
+#include "balloonaccessible.h"
+
+#include <QAccessible>
+
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
@@ -28,6 +32,11 @@ BalloonWindow::BalloonWindow()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput)
 {
+    static const bool accessible = [] {
+        QAccessible::installFactory(&BalloonAccessible::create);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
@@ -39,7 +48,7 @@ BalloonWindow::BalloonWindow()
 
 void BalloonWindow::showText(const QString& text, const QRect& figure)
 {
-    text_ = text;
+    announce(text);
     const QRect needed =
         fontMetrics().boundingRect(QRect(0, 0, kMaxTextWidth, 4000), Qt::TextWordWrap, text_);
     resize(std::max(needed.width(), 40) + 2 * kPadding + kTail,
@@ -63,6 +72,19 @@ void BalloonWindow::follow(const QRect& figure)
     move(x, y);
     if (!text_.isEmpty())
         setMask(QRegion(outline().toFillPolygon().toPolygon()));
+}
+
+// Screen readers learn of the new words without the learner moving the focus.
+void BalloonWindow::announce(const QString& text)
+{
+    const QString before = text_;
+    text_ = text;
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent named(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
+    QAccessibleTextUpdateEvent changed(this, 0, before, text_);
+    QAccessible::updateAccessibility(&changed);
 }
 
 QRect BalloonWindow::textArea() const

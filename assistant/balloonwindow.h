@@ -22,6 +22,7 @@ protected:
 private:
     QPainterPath outline() const;
     QRect textArea() const;
+    void announce(const QString& text);
 
     QString text_;
     bool tailOnRight_ = true;

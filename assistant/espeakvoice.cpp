@@ -63,6 +63,8 @@ std::unique_ptr<PcmPlayer> EspeakVoice::makePlayer()
     if (playerFactory_)
         return playerFactory_();
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    if (device.isNull())
+        emit unavailable(Trouble::NoOutput);
     if (deviceFailed_ || device.isNull())
         return std::make_unique<PacedPlayer>(pace_);
     return std::make_unique<SinkPlayer>(device);
@@ -85,6 +87,8 @@ void EspeakVoice::onSynthesised(bool spoken)
 {
     job_.reset();
     synthesised_ = true;
+    if (!spoken && !engine_->hasVoice())
+        emit unavailable(Trouble::NoVoice);
     if (!player_ || !spoken || bytes_ == 0) {
         if (player_) {
             player_->disconnect(this);
@@ -101,6 +105,7 @@ void EspeakVoice::onSynthesised(bool spoken)
 void EspeakVoice::onPlayerFailed()
 {
     deviceFailed_ = true;
+    emit unavailable(Trouble::NoOutput);
     if (player_) {
         player_->disconnect(this);
         player_.release()->deleteLater();

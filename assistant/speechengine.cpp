@@ -145,6 +145,12 @@ bool SpeechEngine::waitUntilReady()
     return usable_;
 }
 
+bool SpeechEngine::hasVoice()
+{
+    std::lock_guard lock(mutex_);
+    return !ready_ || usable_;
+}
+
 std::shared_ptr<SpeechJob> SpeechEngine::nextJob()
 {
     std::unique_lock lock(mutex_);

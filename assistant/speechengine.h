@@ -37,6 +37,8 @@ public:
 
     // Blocks until the voice is set up (for tests and benchmarks); true when it can speak.
     bool waitUntilReady();
+    // False once setting up the voice has failed (no Italian voice installed).
+    bool hasVoice();
 
 private:
     SpeechEngine();

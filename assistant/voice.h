@@ -9,6 +9,10 @@ class Voice : public QObject {
     Q_OBJECT
 
 public:
+    // Why the words cannot be heard.
+    enum class Trouble { NoVoice, NoOutput };
+    Q_ENUM(Trouble)
+
     using QObject::QObject;
     ~Voice() override;
 
@@ -18,4 +22,6 @@ public:
 
 signals:
     void finished();
+    // The text is still paced as speech and finished() still follows.
+    void unavailable(Voice::Trouble trouble);
 };

@@ -1,0 +1,3 @@
+#include "character.h"
+
+Character::~Character() = default;

@@ -1,5 +1,6 @@
 #include "answerbox.h"
 
+#include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 
@@ -35,6 +36,14 @@ void AnswerBox::keyPressEvent(QKeyEvent* event)
         return;
     }
     QLineEdit::keyPressEvent(event);
+}
+
+void AnswerBox::focusOutEvent(QFocusEvent* event)
+{
+    QLineEdit::focusOutEvent(event);
+    const Qt::FocusReason reason = event->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+        emit focusLeft();
 }
 
 void AnswerBox::inputMethodEvent(QInputMethodEvent* event)

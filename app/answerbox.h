@@ -15,8 +15,12 @@ public:
 
 signals:
     void keyTyped(int code);
+    // The focus went to another element of the window; not sent when the window itself loses
+    // activation or a menu of the box opens.
+    void focusLeft();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
 };

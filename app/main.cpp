@@ -1,14 +1,17 @@
+#include "game.h"
 #include "look.h"
-#include "tavola.h"
+#include "translations.h"
 
 #include <QApplication>
+#include <QTranslator>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     applyLook();
-    Tavola tavola;
-    tavola.move(18, 39);
-    tavola.show();
+    const std::unique_ptr<QTranslator> qtItalian = installQtItalian();
+    Game game;
+    QObject::connect(&game, &Game::ended, &app, [] { QCoreApplication::exit(0); });
+    game.start();
     return QApplication::exec();
 }

@@ -1,22 +1,36 @@
 #include "tavola.h"
 
+#include "agent.h"
+#include "agentcontrol.h"
 #include "answerbox.h"
+#include "assistanterror.h"
 #include "backgroundcolour.h"
 #include "binarydigits.h"
 #include "captionlabel.h"
+#include "character.h"
+#include "characterset.h"
 #include "currency.h"
 #include "gameerror.h"
 #include "numlett.h"
 #include "picturebutton.h"
 #include "randomsource.h"
+#include "reactions.h"
 #include "shapeelement.h"
 #include "surface.h"
 #include "verdict.h"
 
+#include <QAction>
+#include <QDate>
 #include <QLineEdit>
-#include <QMessageBox>
+#include <QLocale>
+#include <QTime>
 
 namespace {
+
+const QString merlinName = QStringLiteral("Merlin");
+const QString merlinFile = QStringLiteral("C:\\WINDOWS\\msagent\\chars\\Merlin.acs");
+constexpr QPoint merlinPlace(630, 175);
+constexpr int merlinHeight = 205;
 
 QColor toColor(const Rgb& rgb)
 {
@@ -25,13 +39,20 @@ QColor toColor(const Rgb& rgb)
 
 } // namespace
 
-Tavola::Tavola(std::unique_ptr<RandomSource> random, QWidget* parent)
-    : QMainWindow(parent)
-    , random_(random ? std::move(random) : std::make_unique<ClockRandom>())
+Tavola::Tavola(std::unique_ptr<RandomSource> random)
+    : Tavola(std::move(random), nullptr)
+{}
+
+Tavola::Tavola(std::unique_ptr<RandomSource> random, std::unique_ptr<Agent> agent)
+    : random_(random ? std::move(random) : std::make_unique<ClockRandom>())
+    , Agent1(agent ? std::move(agent) : std::make_unique<AgentControl>())
 {
     ui.setupUi(this);
     connect(ui.cmdNext, &QPushButton::clicked, this, &Tavola::cmdNextClick);
     connect(ui.Text3, &AnswerBox::keyTyped, this, &Tavola::text3KeyPress);
+    connect(ui.Text3, &AnswerBox::focusLeft, this, &Tavola::text3LostFocus);
+    connect(ui.Next, &QAction::triggered, this, &Tavola::nextClick);
+    connect(ui.cmdExit, &QPushButton::clicked, this, &Tavola::cmdExitClick);
 }
 
 Tavola::~Tavola() = default;
@@ -43,8 +64,25 @@ void Tavola::showEvent(QShowEvent* event)
     // comes again whenever a message box closes, and may never come without a window manager.
     if (!activated_) {
         activated_ = true;
+        load();
         activate();
     }
+}
+
+void Tavola::load()
+{
+    guarded([this] {
+        score_.reset();
+        Agent1->Characters().Load(merlinName, merlinFile);
+        Character& character = merlin();
+        connect(&character, &Character::voiceUnavailable, this, &Tavola::tellVoiceUnavailable,
+                Qt::UniqueConnection);
+        character.Show();
+        character.MoveTo(merlinPlace.x(), merlinPlace.y());
+        character.Play(QStringLiteral("Announce"));
+        character.setHeight(merlinHeight);
+        character.Speak(reactions::greeting());
+    });
 }
 
 void Tavola::activate()
@@ -78,6 +116,52 @@ void Tavola::text3KeyPress(int keyAscii)
         score_.raiseErrate();
         showVerdict(Verdict::wrong(ui.Text4->text(), value));
         showScore();
+    });
+}
+
+void Tavola::text3LostFocus()
+{
+    guarded([this] {
+        Character& character = merlin();
+        character.Show();
+        const QString value = ui.Text1->text();
+        const QString answer = ui.Text3->text();
+        const double number = Currency::fromText(value).toDouble();
+        if (reactions::needsCorrection(number, value, answer)) {
+            character.Speak(reactions::correctionLead());
+            character.Speak(ui.Text2->text());
+        }
+    });
+}
+
+void Tavola::nextClick()
+{
+    guarded([this] {
+        QMessageBox* box = openBox(QMessageBox::Question, QStringLiteral("INIZIARE NUOVA GARA"),
+                                   QStringLiteral("INIZIAMO UNA NUOVA GARA  ?"),
+                                   QMessageBox::Yes | QMessageBox::No);
+        box->setDefaultButton(QMessageBox::No);
+        connect(box, &QMessageBox::finished, this,
+                [this, box] { restartAnswered(box->standardButton(box->clickedButton())); });
+    });
+}
+
+void Tavola::restartAnswered(QMessageBox::StandardButton answer)
+{
+    if (answer == QMessageBox::No)
+        return;
+    emit restartChosen();
+}
+
+void Tavola::cmdExitClick()
+{
+    guarded([this] {
+        const QLocale locale = QLocale::system();
+        const QString time = locale.toString(QTime::currentTime(), QLocale::ShortFormat);
+        const QString date = locale.toString(QDate::currentDate(), QLocale::ShortFormat);
+        QMessageBox* box = openBox(QMessageBox::NoIcon, QStringLiteral("Data ") + date,
+                                   QStringLiteral("Ciao a presto. Ore ") + time, QMessageBox::Ok);
+        connect(box, &QMessageBox::finished, this, &Tavola::farewellClosed);
     });
 }
 
@@ -146,7 +230,13 @@ void Tavola::hideZeroBeads(const BinaryDigits& digits)
 
 void Tavola::milestoneCheer()
 {
-    // The assistant's cheer at a milestone score: the character comes with its own change.
+    Character& character = merlin();
+    character.Show();
+    const double correct = Currency::fromText(ui.lblScore->text()).toDouble();
+    if (const auto cheer = reactions::cheerAt(correct)) {
+        character.Play(cheer->animation);
+        character.Speak(cheer->text);
+    }
 }
 
 void Tavola::paintScoreBackground()
@@ -174,12 +264,29 @@ void Tavola::enableAndFocusNext()
     ui.cmdNext->setFocus();
 }
 
+Character& Tavola::merlin()
+{
+    return Agent1->Characters()(merlinName);
+}
+
+// Window-modal and opened, not exec()'d: no handler waits inside a nested event loop.
+QMessageBox* Tavola::openBox(QMessageBox::Icon icon, const QString& title, const QString& prompt,
+                             QMessageBox::StandardButtons buttons)
+{
+    auto* box = new QMessageBox(icon, title, prompt, buttons, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+    return box;
+}
+
 template <typename Handler> void Tavola::guarded(Handler&& handler)
 {
     try {
         handler();
     } catch (const GameError& error) {
         reportError(QString::fromStdString(error.what()));
+    } catch (const AssistantError& error) {
+        reportError(QString::fromUtf8(error.what()));
     } catch (const std::exception&) {
         reportError(QStringLiteral("Qualcosa non ha funzionato."));
     }
@@ -189,9 +296,14 @@ void Tavola::reportError(const QString& message)
 {
     const QString text = message + QStringLiteral(" Il gioco continua.");
     emit errorReported(text);
-    // Not exec(): the handler has already ended, and the game goes on behind the message.
-    auto* box =
-        new QMessageBox(QMessageBox::Information, windowTitle(), text, QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    openBox(QMessageBox::Information, windowTitle(), text, QMessageBox::Ok);
+}
+
+void Tavola::tellVoiceUnavailable(const QString& message)
+{
+    if (voiceNoticeGiven_)
+        return;
+    voiceNoticeGiven_ = true;
+    emit voiceNoticeShown(message);
+    openBox(QMessageBox::Information, windowTitle(), message, QMessageBox::Ok);
 }

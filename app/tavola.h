@@ -5,19 +5,25 @@
 #include "tavolaui.h"
 
 #include <QMainWindow>
+#include <QMessageBox>
 
 #include <memory>
 
+class Agent;
+class Character;
 struct BinaryDigits;
 struct Verdict;
 
-// The game's one window. Its elements hold the current exercise; `esatte` and `errate` the score.
+// The game's one window. Its elements hold the current exercise; `esatte` and `errate` the score;
+// `Agent1` the assistant, whose character lives as long as the window.
 class Tavola : public QMainWindow {
     Q_OBJECT
 
 public:
-    // Without a random source the numbers come from a generator seeded from the clock.
-    explicit Tavola(std::unique_ptr<RandomSource> random = nullptr, QWidget* parent = nullptr);
+    // Without a random source the numbers come from a generator seeded from the clock; without
+    // an agent the window makes our own assistant control.
+    explicit Tavola(std::unique_ptr<RandomSource> random = nullptr);
+    Tavola(std::unique_ptr<RandomSource> random, std::unique_ptr<Agent> agent);
     ~Tavola() override;
 
     const Score& score() const { return score_; }
@@ -27,15 +33,25 @@ public:
 signals:
     // A handler stopped at a failing step; the learner is told with this message.
     void errorReported(const QString& message);
+    // The assistant cannot be heard; the learner is told once with this message.
+    void voiceNoticeShown(const QString& message);
+    // Yes in the restart question: this window is to make way for a fresh one.
+    void restartChosen();
+    // The farewell box has closed: the program is to end.
+    void farewellClosed();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     // Event handlers.
+    void load();
     void activate();
     void cmdNextClick();
     void text3KeyPress(int keyAscii);
+    void text3LostFocus();
+    void nextClick();
+    void cmdExitClick();
 
     // The dealing of a new exercise and its steps.
     void dealExercise();
@@ -49,12 +65,20 @@ private:
     void showScore();
     void enableAndFocusNext();
 
+    Character& merlin();
+    void restartAnswered(QMessageBox::StandardButton answer);
+    QMessageBox* openBox(QMessageBox::Icon icon, const QString& title, const QString& prompt,
+                         QMessageBox::StandardButtons buttons);
+
     // Runs a handler; a failing step ends it, keeps what it did, and is reported to the learner.
     template <typename Handler> void guarded(Handler&& handler);
     void reportError(const QString& message);
+    void tellVoiceUnavailable(const QString& message);
 
     TavolaUi ui;
     Score score_;
     std::unique_ptr<RandomSource> random_;
+    std::unique_ptr<Agent> Agent1;
     bool activated_ = false;
+    bool voiceNoticeGiven_ = false;
 };

@@ -1,6 +1,7 @@
 #include "captionlabel.h"
 #include "look.h"
 #include "picturebutton.h"
+#include "recordingagent.h"
 #include "scriptedrandom.h"
 #include "shapeelement.h"
 #include "surface.h"
@@ -89,6 +90,7 @@ private:
 
     std::unique_ptr<Tavola> window;
     ScriptedRandom* random = nullptr; // owned by the window
+    QStringList assistantCalls;
 };
 
 void TestTavola::initTestCase()
@@ -100,13 +102,15 @@ void TestTavola::cleanup()
 {
     window.reset();
     random = nullptr;
+    assistantCalls.clear();
 }
 
 void TestTavola::start(std::deque<int> numbers)
 {
     auto source = std::make_unique<ScriptedRandom>(std::move(numbers));
     random = source.get();
-    window = std::make_unique<Tavola>(std::move(source));
+    window = std::make_unique<Tavola>(std::move(source),
+                                      std::make_unique<RecordingAgent>(&assistantCalls));
     window->show();
     QApplication::setActiveWindow(window.get());
     QVERIFY(QTest::qWaitForWindowActive(window.get()));

@@ -2,6 +2,8 @@
 
 #include "tavola.h"
 
+#include <QPixmapCache>
+
 #include <utility>
 
 namespace {
@@ -35,6 +37,10 @@ std::unique_ptr<Tavola> Game::openWindow()
     // only once that handler has returned.
     connect(window.get(), &Tavola::restartChosen, this, &Game::restart, Qt::QueuedConnection);
     connect(window.get(), &Tavola::farewellClosed, this, &Game::ended);
+    // That the assistant cannot be heard is said once in the program, not at every new game.
+    if (voiceNoticeGiven_)
+        window->setVoiceNoticeGiven();
+    connect(window.get(), &Tavola::voiceNoticeShown, this, [this] { voiceNoticeGiven_ = true; });
     window->move(windowPlace);
     window->show();
     return window;
@@ -47,6 +53,9 @@ void Game::restart()
     std::unique_ptr<Tavola> old = std::move(window_);
     window_ = openWindow();
     old.reset();
+    // Pixmaps drawn for the old window's widgets and pictures are cached under keys no new
+    // window asks for again; dropped here, they no longer pile up with every restart.
+    QPixmapCache::clear();
     window_->activateWindow();
     emit restarted();
 }

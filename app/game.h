@@ -33,4 +33,5 @@ private:
 
     WindowFactory makeWindow_;
     std::unique_ptr<Tavola> window_;
+    bool voiceNoticeGiven_ = false;
 };

@@ -29,11 +29,14 @@ public:
     const Score& score() const { return score_; }
     // Continues a game from the given score, as if it had been reached by answering.
     void setScore(const Score& score) { score_ = score; }
+    // The learner has already been told, by an earlier window, that the assistant cannot be
+    // heard: this window does not tell again.
+    void setVoiceNoticeGiven() { voiceNoticeGiven_ = true; }
 
 signals:
     // A handler stopped at a failing step; the learner is told with this message.
     void errorReported(const QString& message);
-    // The assistant cannot be heard; the learner is told once with this message.
+    // The assistant cannot be heard; the learner is told with this message.
     void voiceNoticeShown(const QString& message);
     // Yes in the restart question: this window is to make way for a fresh one.
     void restartChosen();

@@ -296,6 +296,16 @@ void TestReactions::silentVoiceIsToldOnce()
     QCOMPARE(told.count(), 1);
     QVERIFY(!openBox(window()));
     QCOMPARE(errors, QStringList{});
+
+    // Nor again in a new game.
+    element<QAction>("Next")->trigger();
+    QSignalSpy restarted(game.get(), &Game::restarted);
+    openBox(window())->button(QMessageBox::Yes)->click();
+    QVERIFY(restarted.wait());
+    QSignalSpy toldAgain(window(), &Tavola::voiceNoticeShown);
+    agent->character()->loseVoice("Merlin non si sente.");
+    QCOMPARE(toldAgain.count(), 0);
+    QVERIFY(!openBox(window()));
 }
 
 void TestReactions::restartNoKeepsTheGame_data()

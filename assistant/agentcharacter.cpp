@@ -49,6 +49,7 @@ AgentCharacter::AgentCharacter(const QString& name,
 {
     if (!voice_)
         voice_ = std::make_unique<EspeakVoice>(pace_);
+    figure_->setWindowTitle(name);
     figure_->setAccessibleName(name);
     figure_->move(restingPlace(figure_->size()));
     balloonLinger_.setSingleShot(true);

@@ -79,8 +79,6 @@ void BalloonWindow::announce(const QString& text)
 {
     const QString before = text_;
     text_ = text;
-    if (!QAccessible::isActive())
-        return;
     QAccessibleEvent named(this, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&named);
     QAccessibleTextUpdateEvent changed(this, 0, before, text_);

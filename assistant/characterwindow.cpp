@@ -30,7 +30,6 @@ CharacterWindow::CharacterWindow(std::shared_ptr<const CharacterDescription> des
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::OpenHandCursor);
-    setWindowTitle(QStringLiteral("Mago"));
     setFigureHeight(kDefaultHeight);
     connect(&ticker_, &QTimer::timeout, this, &CharacterWindow::tick);
 }

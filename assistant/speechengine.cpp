@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QObject>
+#include <espeak-ng/espeak_ng.h>
 #include <espeak-ng/speak_lib.h>
 #include <utility>
 
@@ -173,7 +174,17 @@ bool setUpEspeak()
     if (tried)
         return usable;
     tried = true;
-    const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, kChunkMs, nullptr, 0);
+    // Not espeak_Initialize(), which ends the whole process when the voice data is missing.
+    espeak_ng_InitializePath(nullptr);
+    espeak_ng_ERROR_CONTEXT context = nullptr;
+    if (espeak_ng_Initialize(&context) != ENS_OK) {
+        espeak_ng_ClearErrorContext(&context);
+        return false;
+    }
+    const int rate =
+        espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, kChunkMs, nullptr) == ENS_OK
+            ? espeak_ng_GetSampleRate()
+            : 0;
     usable = rate > 0 && espeak_SetVoiceByName(kVoiceName) == EE_OK;
     if (usable) {
         sampleRate = rate;

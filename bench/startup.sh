@@ -1,35 +1,112 @@
 #!/usr/bin/env bash
-# Start-up to the first exercise on screen, against an empty window of the same toolkit: the time
-# from starting the process to its window being mapped on a private X server, median of N runs.
-# Usage: bench/startup.sh [runs]   (after the default build)
+# Start-up of the game against an empty window of the same toolkit, side by side in one private
+# X server and one private sound server whose only output is a null sink, runs alternated:
+#  - window: from starting the process to its window being mapped;
+#  - sound:  from starting the process to the first loud 10 ms of the greeting in the recording;
+#  - memory: resident memory of the process once the greeting plays (the empty window: once
+#            mapped).
+# Medians of N runs. Usage: bench/startup.sh [runs]   (after the default build)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-runs=${1:-15}
+runs=${1:-9}
 build="$root/build/default"
-display=:$((90 + RANDOM % 100))
+# PERLOBIN_BINARY measures another build of the game instead, to compare two versions.
+game=${PERLOBIN_BINARY:-$build/app/perlobin}
+empty="$build/bench/bench_emptywindow"
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
 
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null' EXIT
-sleep 1
-export DISPLAY=$display
+n=90
+while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=:$n
+until xdotool getmouselocation >/dev/null 2>&1; do sleep 0.05; done
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=true \
+    --load="module-null-sink sink_name=bench" --load=module-native-protocol-unix \
+    >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+pactl set-default-sink bench
 
-measure() {
-    local binary=$1 times=()
-    for _ in $(seq "$runs"); do
-        local start end pid
-        start=$(date +%s%N)
-        "$binary" >/dev/null 2>&1 &
-        pid=$!
-        # Polled rather than --sync, which waits in half-second steps.
-        until xdotool search --onlyvisible --name '^Perlobin$' >/dev/null 2>&1; do :; done
-        end=$(date +%s%N)
-        kill "$pid"
-        wait "$pid" 2>/dev/null || true
-        times+=($(((end - start) / 1000000)))
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# Prints: window_ms sound_ms rss_kib (sound_ms is "-" for the empty window).
+run_once() {
+    local binary=$1 listen=$2 recording="$work/rec.raw" start mapped pid rec sound=- rss
+    if [ "$listen" = yes ]; then
+        parec -d bench.monitor --format=s16le --rate=16000 --channels=1 --latency-msec=10 \
+            >"$recording" &
+        rec=$!
+        sleep 0.3 # the recording is running before the program starts
+    fi
+    local recorded_before=0
+    [ "$listen" = yes ] && recorded_before=$(stat -c %s "$recording")
+    start=$(now_ms)
+    "$binary" >/dev/null 2>>"$work/stderr" &
+    pid=$!
+    # Polled rather than --sync, which waits in half-second steps.
+    until xdotool search --onlyvisible --name '^Perlobin$' >/dev/null 2>&1; do
+        kill -0 "$pid" 2>/dev/null || { echo "$binary ended before its window showed:" >&2; cat "$work/stderr" >&2; exit 1; }
     done
-    printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'
+    mapped=$(now_ms)
+    if [ "$listen" = yes ]; then
+        local deadline=$((start + 8000))
+        until [ "$(now_ms)" -ge "$deadline" ]; do
+            sound=$(/usr/bin/python3 - "$recording" "$recorded_before" <<'EOF'
+import array, sys
+data = open(sys.argv[1], 'rb').read()[int(sys.argv[2]) & ~1:]
+samples = array.array('h', data[: len(data) // 2 * 2])
+step = 160  # 10 ms at 16 kHz
+for i in range(0, len(samples) - step, step):
+    window = samples[i:i + step]
+    if (sum(s * s for s in window) / step) ** 0.5 > 300:
+        print(i * 1000 // 16000)
+        break
+else:
+    print('')
+EOF
+)
+            [ -n "$sound" ] && break
+            sleep 0.1
+        done
+        [ -n "$sound" ] || sound=-
+    fi
+    rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+    if [ "$listen" = yes ]; then
+        kill "$rec"
+        wait "$rec" 2>/dev/null || true
+    fi
+    echo "$((mapped - start)) $sound $rss"
 }
 
-echo "empty window: $(measure "$build/bench/bench_emptywindow") ms (median of $runs)"
-echo "Perlobin:     $(measure "$build/app/perlobin") ms (median of $runs)"
+median() { sort -n | awk '{a[NR]=$1} END {if (NR) print a[int((NR+1)/2)]; else print "-"}'; }
+
+: >"$work/empty"
+: >"$work/game"
+for _ in $(seq "$runs"); do
+    run_once "$empty" no >>"$work/empty"
+    run_once "$game" yes >>"$work/game"
+done
+
+empty_window=$(cut -d' ' -f1 "$work/empty" | median)
+empty_rss=$(cut -d' ' -f3 "$work/empty" | median)
+game_window=$(cut -d' ' -f1 "$work/game" | median)
+game_sound=$(cut -d' ' -f2 "$work/game" | grep -v -- - | median)
+game_rss=$(cut -d' ' -f3 "$work/game" | median)
+echo "medians of $runs alternated runs"
+echo "empty window: window on screen ${empty_window} ms, resident $((empty_rss / 1024)) MiB"
+echo "Perlobin:     window on screen ${game_window} ms, first sound of the greeting" \
+     "${game_sound} ms, resident once it plays $((game_rss / 1024)) MiB"
+awk -v g="$game_window" -v e="$empty_window" -v gr="$game_rss" -v er="$empty_rss" \
+    'BEGIN {printf "ratios:       start-up %.2f, memory %.2f\n", g / e, gr / er}'

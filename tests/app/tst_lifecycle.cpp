@@ -18,6 +18,7 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <malloc.h>
 #include <memory>
@@ -77,6 +78,7 @@ private slots:
     void burstOfEntersKeepsSpeechInOrder();
     void hundredRestartsLeaveNothingBehind();
     void exitWhileSpeakingLeavesNothingBehind();
+    void closingTheWindowEndsWithoutFarewell();
 
 private:
     void startGame(std::deque<int> numbers, bool active = true);
@@ -232,6 +234,31 @@ void TestLifecycle::exitWhileSpeakingLeavesNothingBehind()
     QCOMPARE(visibleTopLevels(), 0);
     QVERIFY(!SpeechEngine::running());
     QTRY_COMPARE(threadCount(), threadsBefore);
+}
+
+// Merlin's own windows do not keep the program alive once the game's window is closed.
+void TestLifecycle::closingTheWindowEndsWithoutFarewell()
+{
+    startGame({7});
+    QTRY_VERIFY(merlin().isVisible());
+    QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+    QSignalSpy ended(game.get(), &Game::ended);
+    // The program's own event loop, as main runs it: it must end by itself.
+    QTimer::singleShot(0, game->window(), &QWidget::close);
+    bool timedOut = false;
+    QTimer guard; // gone with the test, so it cannot end a later test's wait
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, qApp, [&timedOut] {
+        timedOut = true;
+        QCoreApplication::exit(1);
+    });
+    guard.start(5000);
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!timedOut);
+    QCOMPARE(lastClosed.count(), 1);
+    QCOMPARE(ended.count(), 0);
+    for (const QMessageBox* box : game->window()->findChildren<QMessageBox*>())
+        QVERIFY(!box->windowTitle().startsWith("Data "));
 }
 
 QTEST_MAIN(TestLifecycle)

@@ -7,6 +7,7 @@
 #include "characterwindow.h"
 #include "speechengine.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -25,6 +26,7 @@ private slots:
     void unknownAnimationIsSkipped_data();
     void unknownAnimationIsSkipped();
     void balloonShowsTheWordsAndLingers();
+    void screenReadersFollowTheBalloon();
     void showingAVisibleCharacterIsImmediate();
     void heightKeepsTheFiguresProportions_data();
     void heightKeepsTheFiguresProportions();
@@ -196,6 +198,35 @@ void TestQueue::balloonShowsTheWordsAndLingers()
     voice_->finish();
     QTRY_COMPARE(merlin.balloonText(), QStringLiteral("Eccezionale! Siamo a 100 punti!"));
     QCOMPARE(hidden.count(), 1);
+}
+
+void TestQueue::screenReadersFollowTheBalloon()
+{
+    AgentCharacter& merlin = loadMerlin();
+    showAndSettle(merlin);
+    auto* figure =
+        qobject_cast<CharacterWindow*>(QApplication::topLevelAt(merlin.windowGeometry().center()));
+    QVERIFY(figure);
+    QCOMPARE(QAccessible::queryAccessibleInterface(figure)->text(QAccessible::Name), "Merlin");
+
+    // Whether each change is announced on the bus is seen by the end-to-end test: offscreen,
+    // Qt sends no accessibility events at all.
+    for (const QString& said : {QStringLiteral("Sei grande"), QStringLiteral("ventitré")}) {
+        merlin.Speak(said);
+        QTRY_COMPARE(merlin.balloonText(), said);
+        BalloonWindow* balloon = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* found = qobject_cast<BalloonWindow*>(widget))
+                balloon = found;
+        QVERIFY(balloon);
+        QAccessibleInterface* readable = QAccessible::queryAccessibleInterface(balloon);
+        QCOMPARE(readable->text(QAccessible::Name), said);
+        QAccessibleTextInterface* text = readable->textInterface();
+        QVERIFY(text);
+        QCOMPARE(text->characterCount(), said.size());
+        QCOMPARE(text->text(0, text->characterCount()), said);
+        voice_->finish();
+    }
 }
 
 void TestQueue::showingAVisibleCharacterIsImmediate()

@@ -1,0 +1,215 @@
+#!/usr/bin/python3
+"""One game of Perlobin played through X, checked on the accessibility bus and by ear.
+Usage: play.py PID RECORDING START, where RECORDING (s16le, mono, 16 kHz) held START bytes when
+the game PID started."""
+import array, math, os, re, subprocess, sys, time  # noqa: E401
+import gi
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi, GLib  # noqa: E402
+import pyatspi  # noqa: E402
+from pyatspi import STATE_FOCUSED as FOCUSED, STATE_SHOWING as SHOWING  # noqa: E402
+
+SECOND = 2 * 16000  # bytes of recording
+LOUD = 300  # RMS of 100 ms with voice in it; the null sink's silence is exactly 0
+GREETING = ("Ciao. Vuoi giocare con me con l'abaco? E allora che il gioco abbia inizio. "
+            "Che la magia sia con te")
+LEAD = "Attenzione hai sbagliato! Il numero è"
+UNITS = ("uno due tre quattro cinque sei sette otto nove dieci undici dodici tredici "
+         "quattordici quindici sedici diciassette diciotto diciannove").split()
+NONE_YET = {"esatte": "0", "errate": "0", "totali": "0"}
+ONE_WRONG = {"esatte": "0", "errate": "1", "totali": "1"}
+
+def check(ok, message):
+    if not ok:
+        sys.exit(f"FAIL: {message}")
+
+def poll(what, probe, timeout=20):
+    """The first truthy result of probe() -> (result, seen); fails with the last thing seen."""
+    deadline = time.monotonic() + timeout
+    while True:
+        while GLib.MainContext.default().iteration(False):
+            pass
+        try:
+            result, seen = probe()
+        except GLib.Error as error:  # an object went away while being read
+            result, seen = None, error.message
+        if result:
+            return result
+        check(time.monotonic() < deadline, f"{what}: not within {timeout} s; last seen: {seen!r}")
+        time.sleep(0.02)
+
+def italian(n):
+    """The words of 1..31, written apart from the game's own rules."""
+    if n < 20:
+        return UNITS[n - 1]
+    tens = ("venti" if n < 30 else "trenta")[:-1 if n % 10 in (1, 8) else None]
+    return tens + (UNITS[n % 10 - 1] if n % 10 else "")
+
+def kids(obj):
+    return [c for c in map(obj.getChildAtIndex, range(obj.childCount)) if c]
+
+def tree(obj):
+    for child in kids(obj):
+        yield child
+        yield from tree(child)
+
+def text(obj):
+    return obj.queryText().getText(0, -1)
+
+def find(root, role, name=".*", deep=True):
+    """The first showing object under root with that role (any if None) and a name matching."""
+    return next((o for o in (tree(root) if deep else kids(root)) if role in (None, o.getRole())
+                 and o.getState().contains(SHOWING) and re.fullmatch(name, o.name)), None)
+
+def top(app, role, name):
+    """A probe: the game's top-level window with that role and name."""
+    return lambda: (find(app, role, name, deep=False), [(w.getRoleName(), w.name)
+                                                         for w in kids(app)])
+
+def focus_in(obj):
+    """A probe: obj has the keyboard focus."""
+    return lambda: (obj.getState().contains(FOCUSED), f"not on {obj.getRoleName()} {obj.name!r}")
+
+def says(app, wanted):
+    """A probe: the balloon's name and text agree, and wanted(them) holds."""
+    def probe():
+        note = find(app, pyatspi.ROLE_NOTIFICATION, deep=False)
+        if not note:
+            return None, [(w.getRoleName(), w.name) for w in kids(app)]
+        seen = note.name, text(note)
+        return seen[0] == seen[1] and wanted(seen[0]) and seen[0], seen
+    return probe
+
+def scores(frame):
+    """The counts shown under the legends Risposte esatte, errate and totali."""
+    labels = [(o.name, o.queryComponent().getExtents(pyatspi.DESKTOP_COORDS))
+              for o in tree(frame) if o.getRole() == pyatspi.ROLE_LABEL]
+    found = {}
+    for legend, head in labels:
+        kind = re.fullmatch(r"Risposte (esatte|errate|totali)", legend)
+        for name, box in labels if kind else []:
+            below = box.y > head.y and 0 <= box.x + box.width / 2 - head.x <= head.width
+            if name.isdigit() and below:
+                found[kind.group(1)] = name
+    return found
+
+def xdotool(*args):
+    return subprocess.run(["xdotool", *args], capture_output=True, text=True,
+                          timeout=10).stdout.split()
+
+def window(title):
+    ids = xdotool("search", "--onlyvisible", "--name", title)
+    return len(ids) == 1 and ids[0], ids
+
+def keys(title, *names):
+    """Types into the one visible window so titled, first giving it the keyboard (no window
+    manager does)."""
+    win = poll(f"a visible window {title}", lambda: window(title))
+    xdotool("windowfocus", win)
+    poll(f"the keyboard on {title}", lambda: (xdotool("getwindowfocus") == [win], win))
+    if names:
+        xdotool("key", "--delay", "30", *names)
+
+def size(path):
+    return os.path.getsize(path) & ~1
+
+def levels(path, begin, end):
+    """The RMS of each 100 ms from byte begin to byte end, once recorded."""
+    poll("the recording to reach so far", lambda: (size(path) >= end, size(path)))
+    with open(path, "rb") as f:
+        f.seek(begin)
+        samples = array.array("h", f.read(end - begin))
+    if sys.byteorder == "big":
+        samples.byteswap()
+    n = SECOND // 20
+    return [math.sqrt(sum(s * s for s in samples[i:i + n]) / n)
+            for i in range(0, len(samples) - n + 1, n)]
+
+def heard(what, path, begin, end, at_least):
+    rms = levels(path, begin, end)
+    loud = sorted(r for r in rms if r > LOUD)
+    print(f"  {what}: {len(loud) / 10:.1f} s of {len(rms) / 10:.1f} s above RMS {LOUD}, "
+          f"median {loud[len(loud) // 2] if loud else 0:.0f}, loudest {max(rms):.0f}")
+    check(len(loud) >= 10 * at_least, f"{what}: not loud for {at_least} s")
+
+def play(pid, path, start):
+    silence = levels(path, 0, start)
+    print(f"  silence before the game: {len(silence) / 10:.1f} s, loudest RMS {max(silence):.0f}")
+    check(max(silence) <= LOUD, "the null sink is loud before the game has started")
+
+    print("1. the game starts, Merlin beside it")
+    main = poll("a visible window Perlobin", lambda: window("^Perlobin$"))
+    app = poll("the game on the accessibility bus", lambda: (next(
+        (a for a in kids(pyatspi.Registry.getDesktop(0)) if a.get_process_id() == pid), None), pid))
+    app.set_cache_mask(Atspi.Cache.NONE)  # every read asks the game itself
+    frame = poll("the frame Perlobin", top(app, pyatspi.ROLE_FRAME, "Perlobin"))
+    poll("Merlin's window", top(app, None, "Merlin"))
+
+    print("2. Merlin greets: heard, and in the balloon")
+    poll("the greeting in the balloon", says(app, lambda t: t == GREETING))
+    heard("greeting", path, start, max(start + 8 * SECOND, size(path) + 4 * SECOND), 1.5)
+    # Once the greeting is over, what is heard is new.
+    poll("1 s of silence after it", lambda: (
+        max(levels(path, size(path) - SECOND, size(path))) <= LOUD, "still loud"))
+
+    print("3. a wrong answer brings the correction")
+    boxes = [o for o in tree(frame)
+             if o.getRole() == pyatspi.ROLE_TEXT and o.getState().contains(SHOWING)]
+    answer = next(o for o in boxes if o.description.startswith("Scrivi il numero"))
+    numeral = next(text(o) for o in boxes if o != answer)
+    check(re.fullmatch("[01]+", numeral), f"the number in base 2 reads {numeral!r}")
+    keys("^Perlobin$")
+    poll("the focus in the answer box", focus_in(answer))
+    keys("^Perlobin$", "0")
+    poll("0 in the answer box", lambda: (text(answer) == "0", text(answer)))
+    entered = size(path)
+    keys("^Perlobin$", "Return")
+    wrong = f"Sbagliato!! {numeral} in base 2 è uguale a {int(numeral, 2)}"
+    verdict = poll("the verdict", lambda: (find(frame, pyatspi.ROLE_LABEL, re.escape(wrong)),
+                                           [o.name for o in tree(frame) if o.name]))
+    check(scores(frame) == ONE_WRONG, f"scores after a wrong answer: {scores(frame)}")
+    poll("the correction in the balloon", says(app, lambda t: t == LEAD))
+    words = poll("the number in words", says(app, lambda t: t != LEAD))
+    print(f"  {numeral} is said as {words!r}")
+    check(re.fullmatch("[a-zàèéìòù]+", words), f"the number in words is {words!r}")
+    check(words == italian(int(numeral, 2)), f"{numeral} is {italian(int(numeral, 2))}")
+    heard("correction", path, entered, size(path) + 2 * SECOND, 1.0)
+
+    print("4. Enter deals the next number")
+    next_button = find(frame, pyatspi.ROLE_PUSH_BUTTON, "Nuovo calcolo")
+    poll("the focus on Nuovo calcolo", focus_in(next_button))
+    keys("^Perlobin$", "Return")
+    poll("an empty verdict", lambda: (verdict.name == "", verdict.name))
+    poll("the focus back in the answer box", focus_in(answer))
+    check(scores(frame) == ONE_WRONG, f"scores at the next number: {scores(frame)}")
+
+    print("5. nuovo then No keeps the game; nuovo then Sì starts a new one")
+    for choice in ("No", "Sì"):
+        find(frame, pyatspi.ROLE_MENU_ITEM, "nuovo").queryAction().doAction(0)  # its only action
+        box = poll("the question", top(app, pyatspi.ROLE_ALERT, "INIZIARE NUOVA GARA"))
+        check(find(box, pyatspi.ROLE_LABEL, r"INIZIAMO UNA NUOVA GARA  \?"),
+              f"the question reads {[o.name for o in tree(box)]}")
+        if choice == "No":
+            keys("^INIZIARE NUOVA GARA$", "Return")  # No is the default button
+        else:
+            find(box, pyatspi.ROLE_PUSH_BUTTON, "Sì").queryAction().doAction(0)
+        poll("the question gone", lambda: (not find(app, pyatspi.ROLE_ALERT, deep=False), "there"))
+        if choice == "No":
+            check(window("^Perlobin$")[0] == main, "No replaced the window")
+            check(scores(frame) == ONE_WRONG, f"scores after No: {scores(frame)}")
+    poll("a new window", lambda: (window("^Perlobin$")[0] not in (False, main), main))
+    frame = poll("the new frame", top(app, pyatspi.ROLE_FRAME, "Perlobin"))
+    poll("a zero score", lambda: (scores(frame) == NONE_YET, scores(frame)))
+    poll("the greeting again", says(app, lambda t: t == GREETING))
+
+    print("6. Alt+X says goodbye, Enter ends the game")
+    check(xdotool("search", "--pid", str(pid)), "the game's windows do not carry its pid")
+    keys("^Perlobin$", "alt+x")
+    box = poll("the farewell", top(app, pyatspi.ROLE_ALERT, "Data .+"))
+    prompt = find(box, pyatspi.ROLE_LABEL, r"Ciao a presto\. Ore .+")
+    check(prompt, f"the farewell reads {[o.name for o in tree(box)]}")
+    print(f"  {box.name!r}: {prompt.name!r}")
+    keys("^Data ", "Return")
+
+if __name__ == "__main__":
+    play(int(sys.argv[1]), sys.argv[2], int(sys.argv[3]) & ~1)

@@ -1,0 +1,89 @@
+#!/bin/bash
+# Plays one game of Perlobin for real: its own X server, session and accessibility buses, and a
+# sound server whose only output is a null sink, recorded so that the test hears the voice.
+# Usage: run_e2e.sh PATH-TO-PERLOBIN
+set -euo pipefail
+# A private session bus, so that nothing started on it outlives the test; dbus-run-session passes
+# no signal on, so its death is what stops the test when the test is stopped.
+[ -n "${PERLOBIN_E2E_SESSION:-}" ] ||
+    PERLOBIN_E2E_SESSION=1 exec dbus-run-session setpriv --pdeathsig TERM bash "$0" "$@"
+game_binary=${1:?usage: run_e2e.sh PATH-TO-PERLOBIN}
+work=$(mktemp -d "${TMPDIR:-/tmp}/perlobin-e2e.XXXXXX")
+pids=()
+
+wait_for() { # WHAT SECONDS COMMAND...: polls COMMAND until it succeeds
+    local what=$1 seconds=$2
+    local deadline=$((SECONDS + seconds))
+    shift 2
+    until "$@" >/dev/null 2>&1; do
+        [ "$SECONDS" -lt "$deadline" ] || { echo "FAIL: no $what within $seconds s" >&2; return 1; }
+        sleep 0.05
+    done
+}
+ended() { ! kill -0 "$1" || [[ $(ps -o stat= -p "$1") == Z* ]]; }
+has_bytes() { [ "$(stat -c %s "$1")" -ge "$2" ]; }
+
+cleanup() {
+    local status=$? pid
+    trap - EXIT INT TERM
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do # 5 s each to go, then killed outright
+        wait_for "end of $pid" 5 ended "$pid" 2>/dev/null || kill -KILL "$pid" 2>/dev/null || :
+        wait "$pid" 2>/dev/null || true
+    done
+    [ "$status" -eq 0 ] || tail -n 20 "$work"/*.log
+    rm -rf "$work"
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# Nothing of the machine's own session leaks in: home, runtime dir, display, sound server.
+mkdir -m 700 "$work/home" "$work/run"
+export HOME=$work/home XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=xcb
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 PULSE_CLIENTCONFIG=$work/client.conf
+unset WAYLAND_DISPLAY PULSE_SERVER PULSE_RUNTIME_PATH XDG_CONFIG_HOME XDG_CACHE_HOME
+echo "autospawn = no" >"$work/client.conf" # else a client finding no server starts a real one
+
+# -displayfd: the server takes the first free display and says which.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+pids+=($!)
+wait_for "X server" 20 test -s "$work/display"
+display=$(<"$work/display")
+export DISPLAY=:$display
+
+/usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/atspi.log" 2>&1 &
+pids+=($!)
+# Until the launcher owns its name, the game's request for the bus would start a second one.
+wait_for "accessibility bus" 20 bash -c 'dbus-send --session --print-reply \
+    --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus | grep -q "boolean true"'
+
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --load="module-null-sink sink_name=t" \
+    --load=module-native-protocol-unix >"$work/pulse.log" 2>&1 &
+pids+=($!)
+wait_for "sound server" 20 pactl info
+pactl set-default-sink t
+# Flushed every 20 ms, so that the file's size tells how far the recording has come.
+parec -d t.monitor --format=s16le --rate=16000 --channels=1 --latency-msec=20 \
+    >"$work/sound.raw" 2>"$work/parec.log" &
+pids+=($!)
+wait_for "recording" 20 has_bytes "$work/sound.raw" 16000 # half a second of silence
+start=$(stat -c %s "$work/sound.raw")
+
+"$game_binary" >"$work/perlobin.log" 2>&1 &
+game=$!
+pids=("$game" "${pids[@]}")
+/usr/bin/python3 -u "$(dirname "$0")/play.py" "$game" "$work/sound.raw" "$start" &
+pids+=($!)
+wait $! # in the background, so that a signal reaches the trap at once
+unset 'pids[-1]'
+
+wait_for "end of the game" 20 ended "$game"
+pids=("${pids[@]:1}")
+status=0
+wait "$game" || status=$?
+[ "$status" -eq 0 ] || { echo "FAIL: the game ended with status $status" >&2; exit 1; }
+left=$(xdotool search --pid "$game" || true)
+[ -z "$left" ] || { echo "FAIL: windows of the game remain: $left" >&2; exit 1; }
+echo "PASS: the game ended with status 0 and left no window"

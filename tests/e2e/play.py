@@ -132,7 +132,18 @@ def heard(what, path, begin, end, at_least):
           f"median {loud[len(loud) // 2] if loud else 0:.0f}, loudest {max(rms):.0f}")
     check(len(loud) >= 10 * at_least, f"{what}: not loud for {at_least} s")
 
+announced = []  # the balloon's words as they were announced, in order
+
+def on_name_change(event):
+    try:
+        if event.source.getRole() == pyatspi.ROLE_NOTIFICATION:
+            announced.append(event.any_data if isinstance(event.any_data, str) else event.source.name)
+    except GLib.Error:
+        pass
+
 def play(pid, path, start):
+    # A screen reader learns of each new balloon from this event, without moving the focus.
+    pyatspi.Registry.registerEventListener(on_name_change, "object:property-change:accessible-name")
     silence = levels(path, 0, start)
     print(f"  silence before the game: {len(silence) / 10:.1f} s, loudest RMS {max(silence):.0f}")
     check(max(silence) <= LOUD, "the null sink is loud before the game has started")
@@ -147,6 +158,7 @@ def play(pid, path, start):
 
     print("2. Merlin greets: heard, and in the balloon")
     poll("the greeting in the balloon", says(app, lambda t: t == GREETING))
+    poll("the greeting announced", lambda: (GREETING in announced, announced))
     heard("greeting", path, start, max(start + 8 * SECOND, size(path) + 4 * SECOND), 1.5)
     # Once the greeting is over, what is heard is new.
     poll("1 s of silence after it", lambda: (
@@ -170,6 +182,7 @@ def play(pid, path, start):
     check(scores(frame) == ONE_WRONG, f"scores after a wrong answer: {scores(frame)}")
     poll("the correction in the balloon", says(app, lambda t: t == LEAD))
     words = poll("the number in words", says(app, lambda t: t != LEAD))
+    poll("the correction announced", lambda: (announced[-2:] == [LEAD, words], announced[-3:]))
     print(f"  {numeral} is said as {words!r}")
     check(re.fullmatch("[a-zàèéìòù]+", words), f"the number in words is {words!r}")
     check(words == italian(int(numeral, 2)), f"{numeral} is {italian(int(numeral, 2))}")

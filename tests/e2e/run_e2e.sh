@@ -46,7 +46,7 @@ unset WAYLAND_DISPLAY PULSE_SERVER PULSE_RUNTIME_PATH XDG_CONFIG_HOME XDG_CACHE_
 echo "autospawn = no" >"$work/client.conf" # else a client finding no server starts a real one
 
 # -displayfd: the server takes the first free display and says which.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 wait_for "X server" 20 test -s "$work/display"
 display=$(<"$work/display")

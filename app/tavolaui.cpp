@@ -139,8 +139,9 @@ void TavolaUi::setupShapesAndLabels()
 
     const QFont legend = designFont(sansSerif, 18);
     const QFont score = designFont(timesNewRoman, 36, true);
-    label(s, {"Label6", QStringLiteral("Risposte esatte"), twipsRect(240, 5880, 2565, 495), legend,
-              Qt::AlignHCenter, QColor(0, 192, 0), Sizing::ToCaption, true});
+    CaptionLabel* rightLegend =
+        label(s, {"Label6", QStringLiteral("Risposte esatte"), twipsRect(240, 5880, 2565, 495),
+                  legend, Qt::AlignHCenter, QColor(0, 192, 0), Sizing::ToCaption, true});
     lblScore = label(s, {"lblScore", QStringLiteral("0"), twipsRect(1200, 6360, 555, 795), score,
                          Qt::AlignHCenter, systemColour(SystemColour::ButtonText),
                          Sizing::ToCaption, true});
@@ -149,10 +150,16 @@ void TavolaUi::setupShapesAndLabels()
                           Qt::AlignHCenter, QColor(255, 0, 0), Sizing::ToCaption, true});
     lblScore2 = label(s, {"lblScore2", QStringLiteral("0"), twipsRect(9120, 6360, 555, 885), score,
                           Qt::AlignHCenter, QColor(0, 0, 255), Sizing::ToCaption, true});
-    label(s, {"Label3", QStringLiteral("Risposte totali"), twipsRect(8160, 5880, 2340, 495), legend,
-              Qt::AlignLeft, QColor(0, 0, 255), Sizing::ToCaption, true});
-    label(s, {"Label1", QStringLiteral("Risposte errate"), twipsRect(4200, 5880, 2520, 495), legend,
-              Qt::AlignLeft, QColor(255, 0, 0), Sizing::ToCaption, true});
+    CaptionLabel* totalLegend =
+        label(s, {"Label3", QStringLiteral("Risposte totali"), twipsRect(8160, 5880, 2340, 495),
+                  legend, Qt::AlignLeft, QColor(0, 0, 255), Sizing::ToCaption, true});
+    CaptionLabel* wrongLegend =
+        label(s, {"Label1", QStringLiteral("Risposte errate"), twipsRect(4200, 5880, 2520, 495),
+                  legend, Qt::AlignLeft, QColor(255, 0, 0), Sizing::ToCaption, true});
+    // A screen reader reads each count with its legend; the count stays the label's name.
+    rightLegend->setBuddy(lblScore);
+    wrongLegend->setBuddy(lblScore1);
+    totalLegend->setBuddy(lblScore2);
 
     shape(s, "Shape1", -1, twipsRect(240, 4560, 10935, 1215),
           Style().back(QColor(0, 255, 255)).fill(6, QColor(0, 255, 255)).border(3));
@@ -237,11 +244,13 @@ void TavolaUi::setupWindowedElements()
     Text3->setTextMargins(0, 0, 0, 0);
     setColours(Text3, QColor(192, 255, 192), QColor(0, 192, 192));
     Text3->setToolTip(QStringLiteral("Scrivi il numero e poi premi  il tasto Return (Invio)"));
+    Text3->setAccessibleName(QStringLiteral("La tua risposta")); // the tool tip describes it
 
     Text4 = textBox(new QLineEdit(s), "Text4", twipsRect(2760, 600, 5535, 1200), QString());
     Text4->setFont(big);
     Text4->setAlignment(Qt::AlignCenter);
     setColours(Text4, QColor(255, 255, 128), systemColour(SystemColour::WindowText));
+    Text4->setAccessibleName(QStringLiteral("Numero in base 2"));
 
     cmdNext = button(s, "cmdNext", QStringLiteral("&Nuovo calcolo"),
                      twipsRect(480, 7320, 1815, 855), QColor(255, 128, 255));

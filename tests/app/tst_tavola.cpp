@@ -7,6 +7,7 @@
 #include "surface.h"
 #include "tavola.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
@@ -56,6 +57,7 @@ private slots:
     void freshWindow();
     void textsAsDesigned_data();
     void textsAsDesigned();
+    void readableByAScreenReader();
     void dealingShowsTheNumber_data();
     void dealingShowsTheNumber();
     void answers_data();
@@ -188,6 +190,28 @@ void TestTavola::textsAsDesigned()
     QVERIFY(widget);
     QCOMPARE(widget->toolTip(), toolTip);
     QCOMPARE(QFontInfo(widget->font()).family(), fontFamily);
+}
+
+void TestTavola::readableByAScreenReader()
+{
+    window = std::make_unique<Tavola>();
+    const auto readable = [this](const char* name) {
+        return QAccessible::queryAccessibleInterface(element(name));
+    };
+    QCOMPARE(readable("Text3")->text(QAccessible::Name), "La tua risposta");
+    QCOMPARE(readable("Text3")->text(QAccessible::Description), element("Text3")->toolTip());
+    QCOMPARE(readable("Text4")->text(QAccessible::Name), "Numero in base 2");
+
+    const std::pair<const char*, QString> counts[] = {{"lblScore", "Risposte esatte"},
+                                                      {"lblScore1", "Risposte errate"},
+                                                      {"lblScore2", "Risposte totali"}};
+    for (const auto& [score, legend] : counts) {
+        QCOMPARE(readable(score)->text(QAccessible::Name), "0");
+        QStringList labels;
+        for (const auto& [other, relation] : readable(score)->relations(QAccessible::Label))
+            labels << other->text(QAccessible::Name);
+        QCOMPARE(labels, QStringList{legend});
+    }
 }
 
 void TestTavola::dealingShowsTheNumber_data()

@@ -80,17 +80,19 @@ def says(app, wanted):
         return seen[0] == seen[1] and wanted(seen[0]) and seen[0], seen
     return probe
 
+def labelled_by(obj):
+    return [r.getTarget(i).name for r in obj.getRelationSet()
+            if r.getRelationType() == pyatspi.RELATION_LABELLED_BY for i in range(r.getNTargets())]
+
 def scores(frame):
-    """The counts shown under the legends Risposte esatte, errate and totali."""
-    labels = [(o.name, o.queryComponent().getExtents(pyatspi.DESKTOP_COORDS))
-              for o in tree(frame) if o.getRole() == pyatspi.ROLE_LABEL]
+    """The counts, as a screen reader finds them: labels labelled by the legends Risposte
+    esatte, errate and totali."""
     found = {}
-    for legend, head in labels:
-        kind = re.fullmatch(r"Risposte (esatte|errate|totali)", legend)
-        for name, box in labels if kind else []:
-            below = box.y > head.y and 0 <= box.x + box.width / 2 - head.x <= head.width
-            if name.isdigit() and below:
-                found[kind.group(1)] = name
+    for o in tree(frame):
+        for legend in labelled_by(o) if o.getRole() == pyatspi.ROLE_LABEL else []:
+            kind = re.fullmatch(r"Risposte (esatte|errate|totali)", legend)
+            if kind and o.name.isdigit():
+                found[kind.group(1)] = o.name
     return found
 
 def xdotool(*args):
@@ -132,14 +134,17 @@ def heard(what, path, begin, end, at_least):
           f"median {loud[len(loud) // 2] if loud else 0:.0f}, loudest {max(rms):.0f}")
     check(len(loud) >= 10 * at_least, f"{what}: not loud for {at_least} s")
 
-announced = []  # the balloon's words as they were announced, in order
+events = []  # (role, new name) of every name change announced, in order
 
 def on_name_change(event):
     try:
-        if event.source.getRole() == pyatspi.ROLE_NOTIFICATION:
-            announced.append(event.any_data if isinstance(event.any_data, str) else event.source.name)
+        name = event.any_data if isinstance(event.any_data, str) else event.source.name
+        events.append((event.source.getRole(), name))
     except GLib.Error:
         pass
+
+def announced(role=pyatspi.ROLE_NOTIFICATION):
+    return [name for r, name in events if r == role]
 
 def play(pid, path, start):
     # A screen reader learns of each new balloon from this event, without moving the focus.
@@ -156,19 +161,32 @@ def play(pid, path, start):
     frame = poll("the frame Perlobin", top(app, pyatspi.ROLE_FRAME, "Perlobin"))
     poll("Merlin's window", top(app, None, "Merlin"))
 
+    print("   the window reads as a screen reader needs it")
+    boxes = [o for o in tree(frame)
+             if o.getRole() == pyatspi.ROLE_TEXT and o.getState().contains(SHOWING)]
+    named = {o.name: o for o in boxes}
+    check(set(named) == {"La tua risposta", "Numero in base 2"}, f"the text boxes: {list(named)}")
+    answer, numeral_box = named["La tua risposta"], named["Numero in base 2"]
+    check(answer.description == "Scrivi il numero e poi premi  il tasto Return (Invio)",
+          f"the answer box is described as {answer.description!r}")
+    check(scores(frame) == NONE_YET, f"the counts with their legends: {scores(frame)}")
+    unnamed = [o.getRoleName() for o in tree(frame)
+               if o.getRole() in (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_MENU)
+               and not o.name.strip()]
+    check(not unnamed, f"without a name: {unnamed}")
+    buttons = {o.name for o in tree(frame) if o.getRole() == pyatspi.ROLE_PUSH_BUTTON}
+    check({"Nuovo calcolo", "Exit"} <= buttons, f"the buttons: {buttons}")
+
     print("2. Merlin greets: heard, and in the balloon")
     poll("the greeting in the balloon", says(app, lambda t: t == GREETING))
-    poll("the greeting announced", lambda: (GREETING in announced, announced))
+    poll("the greeting announced", lambda: (GREETING in announced(), announced()))
     heard("greeting", path, start, max(start + 8 * SECOND, size(path) + 4 * SECOND), 1.5)
     # Once the greeting is over, what is heard is new.
     poll("1 s of silence after it", lambda: (
         max(levels(path, size(path) - SECOND, size(path))) <= LOUD, "still loud"))
 
     print("3. a wrong answer brings the correction")
-    boxes = [o for o in tree(frame)
-             if o.getRole() == pyatspi.ROLE_TEXT and o.getState().contains(SHOWING)]
-    answer = next(o for o in boxes if o.description.startswith("Scrivi il numero"))
-    numeral = next(text(o) for o in boxes if o != answer)
+    numeral = text(numeral_box)
     check(re.fullmatch("[01]+", numeral), f"the number in base 2 reads {numeral!r}")
     keys("^Perlobin$")
     poll("the focus in the answer box", focus_in(answer))
@@ -180,9 +198,11 @@ def play(pid, path, start):
     verdict = poll("the verdict", lambda: (find(frame, pyatspi.ROLE_LABEL, re.escape(wrong)),
                                            [o.name for o in tree(frame) if o.name]))
     check(scores(frame) == ONE_WRONG, f"scores after a wrong answer: {scores(frame)}")
+    poll("the verdict announced", lambda: (wrong in announced(pyatspi.ROLE_LABEL),
+                                           announced(pyatspi.ROLE_LABEL)[-3:]))
     poll("the correction in the balloon", says(app, lambda t: t == LEAD))
     words = poll("the number in words", says(app, lambda t: t != LEAD))
-    poll("the correction announced", lambda: (announced[-2:] == [LEAD, words], announced[-3:]))
+    poll("the correction announced", lambda: (announced()[-2:] == [LEAD, words], announced()[-3:]))
     print(f"  {numeral} is said as {words!r}")
     check(re.fullmatch("[a-zàèéìòù]+", words), f"the number in words is {words!r}")
     check(words == italian(int(numeral, 2)), f"{numeral} is {italian(int(numeral, 2))}")

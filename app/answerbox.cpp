@@ -1,12 +1,16 @@
 #include "answerbox.h"
 
+#include "singleline.h"
+
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QValidator>
 
 namespace {
 
-// The character code of a key, or -1 for keys that produce none (arrows, shift, F keys).
+// The character code of a key, or -1 for keys that type none: arrows, shift, function keys, and
+// Delete, Escape or Ctrl+letter, whose text is a control character.
 int characterCode(const QKeyEvent& event)
 {
     switch (event.key()) {
@@ -16,15 +20,34 @@ int characterCode(const QKeyEvent& event)
     case Qt::Key_Backspace:
         return 8;
     default:
-        return event.text().isEmpty() ? -1 : event.text().at(0).unicode();
+        if (event.text().isEmpty() || event.text().at(0).category() == QChar::Other_Control)
+            return -1;
+        return event.text().at(0).unicode();
     }
 }
+
+// A line edit keeps line breaks and tabs from a paste and shows them as blanks; this keeps the
+// box's text to what it shows. Every edit passes through here with the cursor at its end.
+class OneLineValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& pos) const override
+    {
+        SingleLine line = SingleLine::of(input, pos);
+        input = std::move(line.text);
+        pos = line.cursor;
+        return Acceptable;
+    }
+};
 
 } // namespace
 
 AnswerBox::AnswerBox(QWidget* parent)
     : QLineEdit(parent)
-{}
+{
+    setValidator(new OneLineValidator(this));
+}
 
 void AnswerBox::keyPressEvent(QKeyEvent* event)
 {

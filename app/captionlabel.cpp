@@ -1,5 +1,7 @@
 #include "captionlabel.h"
 
+#include <algorithm>
+
 CaptionLabel::CaptionLabel(Sizing sizing, QWidget* parent)
     : QLabel(parent)
     , sizing_(sizing)
@@ -35,8 +37,29 @@ void CaptionLabel::setBorder(bool border)
     fitCaption();
 }
 
+void CaptionLabel::keepWithin(const QRect& area)
+{
+    area_ = area;
+    home_ = pos();
+    fitCaption();
+}
+
 void CaptionLabel::fitCaption()
 {
-    if (sizing_ == Sizing::ToCaption)
+    if (sizing_ != Sizing::ToCaption)
+        return;
+    if (area_.isNull()) {
         resize(sizeHint());
+        return;
+    }
+    setWordWrap(false);
+    QSize size = sizeHint();
+    if (size.width() > area_.width()) {
+        setWordWrap(true);
+        size = QSize(area_.width(), heightForWidth(area_.width()));
+    }
+    const int x = std::clamp(home_.x(), area_.left(), area_.right() + 1 - size.width());
+    const int y = std::clamp(home_.y(), area_.top(),
+                             std::max(area_.top(), area_.bottom() + 1 - size.height()));
+    setGeometry(QRect(QPoint(x, y), size));
 }

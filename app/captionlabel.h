@@ -17,9 +17,14 @@ public:
     void setForeColour(const QColor& colour);
     void setBorder(bool border);
     QColor foreColour() const;
+    // A label that sizes itself stays inside `area`: from where it stands now it moves left as
+    // far as its caption needs, and a caption wider than the area wraps at blanks.
+    void keepWithin(const QRect& area);
 
 private:
     void fitCaption();
 
     Sizing sizing_;
+    QRect area_;
+    QPoint home_;
 };

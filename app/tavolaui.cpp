@@ -161,12 +161,15 @@ void TavolaUi::setupShapesAndLabels()
     wrongLegend->setBuddy(lblScore1);
     totalLegend->setBuddy(lblScore2);
 
-    shape(s, "Shape1", -1, twipsRect(240, 4560, 10935, 1215),
-          Style().back(QColor(0, 255, 255)).fill(6, QColor(0, 255, 255)).border(3));
+    const ShapeElement* bar =
+        shape(s, "Shape1", -1, twipsRect(240, 4560, 10935, 1215),
+              Style().back(QColor(0, 255, 255)).fill(6, QColor(0, 255, 255)).border(3));
     lblMessage = label(s, {"lblMessage", QStringLiteral("io"), twipsRect(4920, 4920, 1305, 555),
                            designFont(sansSerif, 24, true, true), Qt::AlignHCenter,
                            QColor(255, 0, 0), Sizing::ToCaption});
     lblMessage->setCursor(pictures::iconCursor());
+    // The verdict is read inside the bar, however long: never cut off by the window's edge.
+    lblMessage->keepWithin(bar->geometry().adjusted(8, 3, -8, -3));
 
     Shape5.add(1, shape(s, "Shape5", 1, twipsRect(4680, 1320, 1935, 4575),
                         Style().circle().fill(0, QColor(0, 0, 255)).border(2)));
@@ -251,6 +254,7 @@ void TavolaUi::setupWindowedElements()
     Text4->setAlignment(Qt::AlignCenter);
     setColours(Text4, QColor(255, 255, 128), systemColour(SystemColour::WindowText));
     Text4->setAccessibleName(QStringLiteral("Numero in base 2"));
+    Text4->setReadOnly(true); // to be read, selected and copied, never typed over
 
     cmdNext = button(s, "cmdNext", QStringLiteral("&Nuovo calcolo"),
                      twipsRect(480, 7320, 1815, 855), QColor(255, 128, 255));

@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -18,6 +19,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <numeric>
 
 namespace {
 
@@ -67,6 +69,10 @@ private slots:
     void closingRefreshesLabelsAndBackground();
     void bandsCoverTheWindowUntilAKey();
     void topBarInvertsWhatLiesBeneath();
+    void verdictStaysInsideTheBar();
+    void numeralCannotBeTypedOver();
+    void pasteKeepsWhatTheBoxShows_data();
+    void pasteKeepsWhatTheBoxShows();
     void tabOrder();
     void accessKeys();
     void pressedPicture();
@@ -346,10 +352,103 @@ void TestTavola::bandsCoverTheWindowUntilAKey()
         QVERIFY2(qAbs(pixel.blue() - band) <= 1, qPrintable(QString::number(pixel.blue())));
     }
 
+    // Keys that type nothing leave the bands; Delete's text is a control character.
+    QTest::sendKeyEvent(QTest::Click, element("Text3"), Qt::Key_Delete, QChar(0x7f),
+                        Qt::NoModifier);
+    for (Qt::Key key : {Qt::Key_Left, Qt::Key_F5, Qt::Key_Escape, Qt::Key_Shift})
+        QTest::keyClick(element("Text3"), key);
+    QCOMPARE(surfacePixel(2, 0).red(), 180);
+
     QTest::keyClick(element("Text3"), Qt::Key_3);
     QCOMPARE(text("Text3"), "3");
     for (int y : {0, 278, height - 1})
         QCOMPARE(surfacePixel(2, y), QColor(20, 125, 25));
+}
+
+void TestTavola::verdictStaysInsideTheBar()
+{
+    std::deque<int> numbers(32);
+    std::iota(numbers.begin(), numbers.end(), 0); // 0 stands for a first exercise answered right
+    numbers.front() = 31;
+    start(numbers);
+    auto* verdict = element<CaptionLabel>("lblMessage");
+    const QRect bar = element("Shape1")->geometry();
+    const QFont font = verdict->font();
+
+    answer(text("Text1")); // a right verdict fits where it was designed to stand
+    QCOMPARE(verdict->pos(), QPoint(328, 328));
+    QTest::keyClick(element("cmdNext"), Qt::Key_Return);
+    for (int n = 1; n <= 31; ++n) {
+        answer("0");
+        const QString said = caption("lblMessage");
+        QVERIFY2(said.endsWith(QStringLiteral(" uguale a %1").arg(n)), qPrintable(said));
+        QVERIFY2(bar.contains(verdict->geometry()), qPrintable(said));
+        // All of it is drawn: one line as wide as its text, or wrapped lines that fit.
+        const QFontMetrics metrics(verdict->font());
+        const QRect needed =
+            metrics.boundingRect(QRect(0, 0, verdict->width(), 1000), Qt::TextWordWrap, said);
+        QVERIFY2(needed.width() <= verdict->width() && needed.height() <= verdict->height(),
+                 qPrintable(said));
+        QCOMPARE(verdict->font(), font);
+        QCOMPARE(captionColour("lblMessage"), QColor(255, 0, 0));
+        QTest::keyClick(element("cmdNext"), Qt::Key_Return);
+    }
+}
+
+void TestTavola::numeralCannotBeTypedOver()
+{
+    start({21});
+    auto* numeral = element<QLineEdit>("Text4");
+    numeral->setFocus();
+    QTest::mouseClick(numeral, Qt::LeftButton);
+    typeText(numeral, "ciao");
+    QTest::keyClick(numeral, Qt::Key_Backspace);
+    QCOMPARE(numeral->text(), "10101");
+    numeral->selectAll();
+    numeral->copy();
+    QCOMPARE(QApplication::clipboard()->text(), "10101");
+}
+
+void TestTavola::pasteKeepsWhatTheBoxShows_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("held");
+
+    QTest::newRow("line break") << ""
+                                << "11\n"
+                                << "11";
+    QTest::newRow("two lines") << ""
+                               << "11\n22"
+                               << "11";
+    QTest::newRow("Windows line end") << ""
+                                      << "1\r\n1"
+                                      << "1";
+    QTest::newRow("tab in the middle") << ""
+                                       << "1\t1"
+                                       << "11";
+    QTest::newRow("into what was typed") << "2"
+                                         << "1\n9"
+                                         << "21";
+    QTest::newRow("accents and emoji")
+        << "" << QStringLiteral("undici è 🦆") << QStringLiteral("undici è 🦆");
+    QTest::newRow("joined emoji") << "" << QStringLiteral("👩‍👧\n")
+                                  << QStringLiteral("👩‍👧");
+}
+
+void TestTavola::pasteKeepsWhatTheBoxShows()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, pasted);
+    QFETCH(QString, held);
+    start({11});
+    auto* box = element<QLineEdit>("Text3");
+    typeText(box, before);
+    QApplication::clipboard()->setText(pasted);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(box->text(), held);
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(window->score(), held == "11" ? Score(1, 0) : Score(0, 1));
 }
 
 void TestTavola::topBarInvertsWhatLiesBeneath()

@@ -4,6 +4,7 @@
 #include "gameerror.h"
 #include "randomsource.h"
 #include "score.h"
+#include "singleline.h"
 #include "verdict.h"
 
 #include <QTest>
@@ -34,6 +35,8 @@ class TestRules : public QObject {
 
 private slots:
     void digitsOfEveryExerciseNumber();
+    void insertionsKeepToOneLine_data();
+    void insertionsKeepToOneLine();
     void verdicts_data();
     void verdicts();
     void answersAreComparedAsText_data();
@@ -211,6 +214,32 @@ void TestRules::currencyFromText()
     QCOMPARE(Currency::fromText("21.7").tenThousandths(), 217000);
     QVERIFY_THROWS_EXCEPTION(GameError, Currency::fromText("trentuno"));
     QVERIFY_THROWS_EXCEPTION(GameError, Currency::fromText(""));
+}
+
+void TestRules::insertionsKeepToOneLine_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("cursor");
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<int>("keptCursor");
+
+    // "3\n4" pasted between the 1 and the 2 of "12": the 2 after the insertion stays.
+    QTest::newRow("paste in the middle") << "13\n42" << 4 << "132" << 2;
+    QTest::newRow("break and tab") << "\t7\r\n8" << 5 << "7" << 1;
+    QTest::newRow("paragraph separator") << QStringLiteral("9\u20290") << 3 << "9" << 1;
+    QTest::newRow("nothing to take out")
+        << QStringLiteral("è 🦆") << 4 << QStringLiteral("è 🦆") << 4;
+}
+
+void TestRules::insertionsKeepToOneLine()
+{
+    QFETCH(QString, text);
+    QFETCH(int, cursor);
+    QFETCH(QString, kept);
+    QFETCH(int, keptCursor);
+    const SingleLine line = SingleLine::of(text, cursor);
+    QCOMPARE(line.text, kept);
+    QCOMPARE(line.cursor, keptCursor);
 }
 
 QTEST_APPLESS_MAIN(TestRules)

@@ -71,6 +71,16 @@ pids+=($!)
 wait_for "recording" 20 has_bytes "$work/sound.raw" 16000 # half a second of silence
 start=$(stat -c %s "$work/sound.raw")
 
+# A program asks at start-up which events anyone listens to; a listener that registers while it
+# starts may be missed. So the events the test listens for are registered before the game starts.
+/usr/bin/python3 -u -c '
+import pyatspi
+pyatspi.Registry.registerEventListener(lambda event: None, "object:property-change:accessible-name")
+print("registered", flush=True)
+pyatspi.Registry.start()' >"$work/listener.log" 2>&1 &
+pids+=($!)
+wait_for "the event listener" 20 grep -q registered "$work/listener.log"
+
 "$game_binary" >"$work/perlobin.log" 2>&1 &
 game=$!
 pids=("$game" "${pids[@]}")

@@ -1,0 +1,103 @@
+#!/bin/bash
+# The Debian package on a fresh Debian 12: a minimal base system made by debootstrap from the
+# mirror this machine's apt uses, the package installed into it with apt-get, and the Exec line of
+# its installed menu entry started there under an X server of the host, whose window must show.
+# Prints what apt added to the base system, with sizes and times.
+# Usage: fresh_debian.sh BUILD-DIR   (only with PERLOBIN_TEST_FRESH_DEBIAN=1, else exit 77: skipped)
+set -euo pipefail
+[ "${PERLOBIN_TEST_FRESH_DEBIAN:-}" = 1 ] || { echo "skipped: PERLOBIN_TEST_FRESH_DEBIAN=1 runs it"; exit 77; }
+# Mounts made here vanish with this private mount namespace, even if the test is killed.
+[ -n "${PERLOBIN_FRESH_NS:-}" ] || PERLOBIN_FRESH_NS=1 exec unshare -m --propagation private bash "$0" "$@"
+build=$(cd "${1:?usage: fresh_debian.sh BUILD-DIR}" && pwd)
+id=io.github.perlobin.Perlobin
+root=$(mktemp -d /var/tmp/perlobin-debian.XXXXXX)
+pids=()
+fail() { echo "FAIL: $*" >&2; exit 1; }
+wait_for() { # WHAT SECONDS COMMAND...
+    local what=$1 seconds=$2 deadline=$((SECONDS + $2))
+    shift 2
+    until "$@" >/dev/null 2>&1; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "no $what within $seconds s"
+        sleep 0.1
+    done
+}
+mounted() { awk -v r="$root" 'index($5, r) == 1 {print $5}' /proc/self/mountinfo; }
+cleanup() {
+    local status=$? pid
+    trap - EXIT INT TERM
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    mounted | sort -r | xargs -r umount
+    # Never delete through a mount: what is mounted in the chroot belongs to the host.
+    if [ -z "$(mounted)" ]; then rm -rf --one-file-system "$root"; else echo "left $root" >&2; fi
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+(cd "$build" && cpack -G DEB >/dev/null)
+deb=$(ls "$build"/perlobin_*_amd64.deb)
+mirror=$(sed -n 's/^URIs: *\([^ ]*\/debian\)$/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null |
+    head -n 1)
+[ -n "$mirror" ] || mirror=$(awk '$1 == "deb" && $3 == "bookworm" {print $2; exit}' /etc/apt/sources.list)
+echo "debootstrap from $mirror"
+start=$SECONDS
+debootstrap --variant=minbase bookworm "$root" "$mirror" >"$root.debootstrap.log" 2>&1 ||
+    { tail "$root.debootstrap.log"; rm -f "$root.debootstrap.log"; fail "debootstrap"; }
+rm -f "$root.debootstrap.log"
+t_base=$((SECONDS - start))
+# The updates and security suites too, as a fresh installation has them.
+cp /etc/apt/sources.list.d/debian.sources "$root/etc/apt/sources.list.d/" 2>/dev/null &&
+    rm -f "$root/etc/apt/sources.list"
+in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 "$@"; }
+mount -t proc proc "$root/proc"
+for node in null zero random urandom tty; do # only the nodes apt and the game need
+    [ -c "$root/dev/$node" ] || { touch "$root/dev/$node"; mount --bind "/dev/$node" "$root/dev/$node"; }
+done
+in_root dpkg-query -W -f='${Package}\n' | sort >"$root/base.txt"
+base_kib=$(du -skx "$root" | cut -f1)
+
+cp "$deb" "$root/tmp/"
+start=$SECONDS
+in_root apt-get update -q >"$root/apt.log" 2>&1 || { tail "$root/apt.log"; fail "apt-get update"; }
+recommended=$(in_root apt-get install -s "/tmp/${deb##*/}" | grep -c '^Inst ')
+in_root bash -c 'DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+    /tmp/'"${deb##*/}" >>"$root/apt.log" 2>&1 || { tail -n 20 "$root/apt.log"; fail "apt-get install"; }
+t_apt=$((SECONDS - start))
+in_root dpkg-query -W -f='${Package} ${Installed-Size}\n' | sort >"$root/after.txt"
+join -v 1 "$root/after.txt" <(sed 's/$/ -/' "$root/base.txt") | grep -v '^perlobin ' >"$root/added.txt" || true
+echo "base system: $(wc -l <"$root/base.txt") packages, $((base_kib / 1024)) MiB, ${t_base} s"
+echo "apt-get install: ${t_apt} s; added $(wc -l <"$root/added.txt") packages besides perlobin," \
+     "$(awk '{s += $2} END {print int(s / 1024)}' "$root/added.txt") MiB installed"
+echo "with recommends, apt-get install would have installed $recommended packages"
+[ -n "${PERLOBIN_FRESH_LIST:-}" ] && cp "$root/added.txt" "$PERLOBIN_FRESH_LIST"
+
+# The menu entry's command, in the chroot, on an X server of the host reached by its socket alone.
+exec_line=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/$id.desktop")
+[ -n "$exec_line" ] || fail "no Exec line in the installed menu entry"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$root/display" 2>/dev/null &
+pids+=($!)
+wait_for "X server" 20 test -s "$root/display"
+display=$(<"$root/display")
+mkdir -p "$root/tmp/.X11-unix"
+touch "$root/tmp/.X11-unix/X$display"
+mount --bind "/tmp/.X11-unix/X$display" "$root/tmp/.X11-unix/X$display"
+start=$SECONDS
+in_root DISPLAY=":$display" sh -c "exec $exec_line" >"$root/game.log" 2>&1 &
+pids+=($!)
+export DISPLAY=:$display
+wait_for "window Perlobin from the chroot" 60 xdotool search --onlyvisible --name '^Perlobin$'
+echo "window shown after $((SECONDS - start)) s"
+game=$(xdotool search --onlyvisible --name '^Perlobin$' getwindowpid | head -n 1)
+# What the game has loaded, as the host sees it: the plugins, Qt's Italian words and the fonts.
+maps=$(awk '{print $6}' "/proc/$game/maps" | sort -u)
+for want in platforms/libqxcb.so imageformats/libqsvg.so iconengines/libqsvgicon.so \
+    translations/qtbase_it.qm liberation/LiberationSans-Regular.ttf; do
+    grep -q "$want" <<<"$maps" || fail "the game in the chroot did not load $want"
+done
+grep -q 'espeak-ng-data/phondata' <(ls -l "/proc/$game/fd" 2>/dev/null) ||
+    grep -q espeak-ng-data <<<"$maps" || echo "note: espeak-ng-data not seen open at this moment"
+[ -n "${PERLOBIN_FRESH_SHOT:-}" ] && import -window root "$PERLOBIN_FRESH_SHOT"
+kill "$game"
+wait_for "end of the game" 20 bash -c '! kill -0 '"$game"
+echo "PASS: the package installs on a fresh Debian 12 and its menu entry starts the game"

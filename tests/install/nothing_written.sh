@@ -61,7 +61,7 @@ HOME=$work/sound-home pactl set-default-sink t
 # strace -ff: one log a process or thread, so no call is split across lines; strace ends with
 # the game's own status.
 (cd "$work/cwd" && HOME=$work/home exec strace -ff -qq -o "$work/trace" \
-    -e trace=%file,%desc -e signal=none "$game_binary") >"$work/perlobin.log" 2>&1 &
+    -e trace=%file -e signal=none "$game_binary") >"$work/perlobin.log" 2>&1 &
 game=$!
 pids+=("$game")
 

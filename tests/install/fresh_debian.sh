@@ -83,20 +83,22 @@ mkdir -p "$root/tmp/.X11-unix"
 touch "$root/tmp/.X11-unix/X$display"
 mount --bind "/tmp/.X11-unix/X$display" "$root/tmp/.X11-unix/X$display"
 start=$SECONDS
-in_root DISPLAY=":$display" sh -c "exec $exec_line" >"$root/game.log" 2>&1 &
+# Traced from the host, to see what the game opens from the fresh system.
+strace -f -qq -e trace=openat -e signal=none -o "$root/opened.log" \
+    chroot "$root" env -i PATH=/usr/bin:/bin HOME=/root LANG=C.UTF-8 DISPLAY=":$display" \
+    sh -c "exec $exec_line" >"$root/game.log" 2>&1 &
 pids+=($!)
 export DISPLAY=:$display
 wait_for "window Perlobin from the chroot" 60 xdotool search --onlyvisible --name '^Perlobin$'
 echo "window shown after $((SECONDS - start)) s"
 game=$(xdotool search --onlyvisible --name '^Perlobin$' getwindowpid | head -n 1)
-# What the game has loaded, as the host sees it: the plugins, Qt's Italian words and the fonts.
-maps=$(awk '{print $6}' "/proc/$game/maps" | sort -u)
+# The plugins, Qt's Italian words, the Italian voice and the fonts, found and opened.
+opened() { grep -q "\"/usr/[^\"]*$1\".* = [0-9]" "$root/opened.log"; }
 for want in platforms/libqxcb.so imageformats/libqsvg.so iconengines/libqsvgicon.so \
-    translations/qtbase_it.qm liberation/LiberationSans-Regular.ttf; do
-    grep -q "$want" <<<"$maps" || fail "the game in the chroot did not load $want"
+    translations/qtbase_it.qm espeak-ng-data/it_dict liberation/LiberationSans-Regular.ttf \
+    dejavu/DejaVuSans.ttf; do
+    wait_for "$want opened by the game in the chroot" 20 opened "$want"
 done
-grep -q 'espeak-ng-data/phondata' <(ls -l "/proc/$game/fd" 2>/dev/null) ||
-    grep -q espeak-ng-data <<<"$maps" || echo "note: espeak-ng-data not seen open at this moment"
 [ -n "${PERLOBIN_FRESH_SHOT:-}" ] && import -window root "$PERLOBIN_FRESH_SHOT"
 kill "$game"
 wait_for "end of the game" 20 bash -c '! kill -0 '"$game"

@@ -5,8 +5,10 @@
 #include "characterwindow.h"
 #include "espeakvoice.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
 #include <QtDebug>
 #include <algorithm>
 
@@ -26,6 +28,9 @@ QPoint restingPlace(QSize figure)
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     return area.bottomRight() - QPoint(figure.width() + 40, figure.height() + 40);
 }
+
+// A host window that is never drawn (minimised, say) holds the character back no longer than this.
+constexpr int hostWaitLimitMs = 1000;
 
 QString troubleMessage(Voice::Trouble trouble, const QString& name)
 {
@@ -54,6 +59,9 @@ AgentCharacter::AgentCharacter(const QString& name,
     figure_->move(restingPlace(figure_->size()));
     balloonLinger_.setSingleShot(true);
     connect(&balloonLinger_, &QTimer::timeout, this, &AgentCharacter::hideBalloon);
+    hostWait_.setSingleShot(true);
+    hostWait_.setInterval(hostWaitLimitMs);
+    connect(&hostWait_, &QTimer::timeout, this, &AgentCharacter::comeOnStage);
     connect(figure_.get(), &CharacterWindow::clipFinished, this, [this] {
         if (current_ &&
             (current_->kind == RequestKind::Show || current_->kind == RequestKind::Play))
@@ -162,7 +170,46 @@ void AgentCharacter::scheduleNext()
     if (scheduled_ || current_ || queue_.empty())
         return;
     scheduled_ = true;
-    QMetaObject::invokeMethod(this, &AgentCharacter::startNext, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, onStage_ ? &AgentCharacter::startNext : &AgentCharacter::waitForHostOnScreen,
+        Qt::QueuedConnection);
+}
+
+// The first request waits until the program's own windows have been drawn: the character's art
+// and voice are made ready after them, not on their way to the screen.
+void AgentCharacter::waitForHostOnScreen()
+{
+    bool waiting = false;
+    for (QWindow* window : QGuiApplication::topLevelWindows()) {
+        if (window->isVisible() && !window->isExposed()) {
+            window->installEventFilter(this);
+            waiting = true;
+        }
+    }
+    if (waiting)
+        hostWait_.start();
+    else
+        comeOnStage();
+}
+
+bool AgentCharacter::eventFilter(QObject* watched, QEvent* event)
+{
+    // Queued, so the window's first frame, drawn while its exposure is handled, comes first.
+    if (event->type() == QEvent::Expose && !onStage_ && static_cast<QWindow*>(watched)->isExposed())
+        QMetaObject::invokeMethod(this, &AgentCharacter::comeOnStage, Qt::QueuedConnection);
+    return false;
+}
+
+void AgentCharacter::comeOnStage()
+{
+    if (onStage_)
+        return;
+    onStage_ = true;
+    hostWait_.stop();
+    for (QWindow* window : QGuiApplication::topLevelWindows())
+        window->removeEventFilter(this);
+    voice_->prepare();
+    startNext();
 }
 
 void AgentCharacter::startNext()

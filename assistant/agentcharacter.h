@@ -12,6 +12,7 @@
 #include <memory>
 
 class BalloonWindow;
+class QEvent;
 class CharacterDescription;
 class CharacterWindow;
 class Voice;
@@ -77,6 +78,9 @@ private:
     void beginSpeech(const QString& text);
     void endSpeech();
     void hideBalloon();
+    void waitForHostOnScreen();
+    void comeOnStage();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void reportVoiceTrouble(const QString& message);
 
     QString name_;
@@ -86,7 +90,9 @@ private:
     bool speaking_ = false;
     bool scheduled_ = false;
     bool voiceTroubleReported_ = false;
+    bool onStage_ = false;
     QTimer balloonLinger_;
+    QTimer hostWait_;
     std::unique_ptr<CharacterWindow> figure_;
     std::unique_ptr<BalloonWindow> balloon_;
     std::unique_ptr<Voice> voice_;

@@ -23,6 +23,10 @@ EspeakVoice::EspeakVoice(double pace, PlayerFactory makePlayer, QObject* parent)
 {
     letters_.setSingleShot(true);
     connect(&letters_, &QTimer::timeout, this, &EspeakVoice::onPlayerDrained);
+}
+
+void EspeakVoice::prepare()
+{
     if (!playerFactory_)
         QMediaDevices::defaultAudioOutput(); // the first call connects to the sound server
 }

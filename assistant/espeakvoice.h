@@ -25,6 +25,7 @@ public:
                          QObject* parent = nullptr);
     ~EspeakVoice() override;
 
+    void prepare() override;
     void say(const QString& text) override;
     void stop() override;
 

@@ -16,6 +16,8 @@ public:
     using QObject::QObject;
     ~Voice() override;
 
+    // Gets ready ahead of the first say() (a sound server is slow to answer the first time).
+    virtual void prepare() {}
     virtual void say(const QString& text) = 0;
     // Silences the voice at once; no finished() follows for the text it was saying.
     virtual void stop() = 0;

@@ -9,6 +9,7 @@ class FakeVoice : public Voice {
     Q_OBJECT
 
 public:
+    void prepare() override { prepared = true; }
     void say(const QString& text) override
     {
         said << text;
@@ -26,4 +27,5 @@ public:
 
     QStringList said;
     bool speaking = false;
+    bool prepared = false;
 };

@@ -23,6 +23,7 @@ private slots:
 
     void requestsRunInOrderEachAfterTheOneBefore();
     void nothingStartsInsideTheCallersHandler();
+    void theProgramsWindowIsDrawnFirst();
     void unknownAnimationIsSkipped_data();
     void unknownAnimationIsSkipped();
     void balloonShowsTheWordsAndLingers();
@@ -132,6 +133,22 @@ void TestQueue::nothingStartsInsideTheCallersHandler()
     QCOMPARE(merlin.queueLength(), 2);
     QVERIFY(!merlin.isVisible());
     QVERIFY(started.wait(5000));
+}
+
+void TestQueue::theProgramsWindowIsDrawnFirst()
+{
+    QWidget host;
+    host.show(); // its exposure comes later, from the event loop
+    QVERIFY(!host.windowHandle()->isExposed());
+    AgentCharacter& merlin = loadMerlin();
+    bool hostDrawn = false;
+    connect(&merlin, &AgentCharacter::requestStarted, this,
+            [&] { hostDrawn = host.windowHandle()->isExposed(); });
+    QSignalSpy started(&merlin, &AgentCharacter::requestStarted);
+    merlin.Show();
+    QVERIFY(started.wait(5000));
+    QVERIFY(hostDrawn);
+    QVERIFY(voice_->prepared);
 }
 
 void TestQueue::unknownAnimationIsSkipped_data()

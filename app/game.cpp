@@ -1,5 +1,6 @@
 #include "game.h"
 
+#include "startuptrace.h"
 #include "tavola.h"
 
 #include <QPixmapCache>
@@ -33,6 +34,7 @@ void Game::start()
 std::unique_ptr<Tavola> Game::openWindow()
 {
     std::unique_ptr<Tavola> window = makeWindow_();
+    startup::stamp("window built");
     // The restart question is answered inside the window's own handler: replace the window
     // only once that handler has returned.
     connect(window.get(), &Tavola::restartChosen, this, &Game::restart, Qt::QueuedConnection);
@@ -43,6 +45,7 @@ std::unique_ptr<Tavola> Game::openWindow()
     connect(window.get(), &Tavola::voiceNoticeShown, this, [this] { voiceNoticeGiven_ = true; });
     window->move(windowPlace);
     window->show();
+    startup::watchFirstFrame(window.get());
     return window;
 }
 

@@ -1,5 +1,7 @@
+#include "fontwarmup.h"
 #include "game.h"
 #include "look.h"
+#include "startuptrace.h"
 #include "translations.h"
 
 #include <QApplication>
@@ -7,11 +9,16 @@
 
 int main(int argc, char* argv[])
 {
+    startup::begin();
+    const FontWarmUp fonts;
     QApplication app(argc, argv);
+    startup::stamp("application");
     applyLook();
     const std::unique_ptr<QTranslator> qtItalian = installQtItalian();
+    startup::stamp("translations");
     Game game;
     QObject::connect(&game, &Game::ended, &app, [] { QCoreApplication::exit(0); });
     game.start();
+    startup::stamp("window shown");
     return QApplication::exec();
 }

@@ -36,6 +36,17 @@ QIcon icon(const QString& name)
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(name));
 }
 
+QIcon windowIcon()
+{
+    // Fixed sizes for the window manager, which would otherwise have a scalable icon drawn at
+    // every size up to 128 px before the window first shows.
+    QIcon icon;
+    const qreal ratio = screenRatio();
+    for (int side : {16, 32, 48})
+        icon.addPixmap(render(QStringLiteral("masks"), side, ratio));
+    return icon;
+}
+
 QCursor duckCursor()
 {
     // The beak's tip is the hot spot.

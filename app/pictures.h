@@ -9,6 +9,8 @@ class QString;
 namespace pictures {
 
 QIcon icon(const QString& name);
+// The window's own icon, at the sizes window managers use.
+QIcon windowIcon();
 // The duck's head over the window's surface.
 QCursor duckCursor();
 // A small square within a square, over the elements that invite a click.

@@ -16,6 +16,7 @@
 #include "randomsource.h"
 #include "reactions.h"
 #include "shapeelement.h"
+#include "startuptrace.h"
 #include "surface.h"
 #include "verdict.h"
 
@@ -48,6 +49,7 @@ Tavola::Tavola(std::unique_ptr<RandomSource> random, std::unique_ptr<Agent> agen
     , Agent1(agent ? std::move(agent) : std::make_unique<AgentControl>())
 {
     ui.setupUi(this);
+    startup::stamp("elements built");
     connect(ui.cmdNext, &QPushButton::clicked, this, &Tavola::cmdNextClick);
     connect(ui.Text3, &AnswerBox::keyTyped, this, &Tavola::text3KeyPress);
     connect(ui.Text3, &AnswerBox::focusLeft, this, &Tavola::text3LostFocus);
@@ -64,8 +66,11 @@ void Tavola::showEvent(QShowEvent* event)
     // comes again whenever a message box closes, and may never come without a window manager.
     if (!activated_) {
         activated_ = true;
+        startup::stamp("window showing");
         load();
+        startup::stamp("loaded");
         activate();
+        startup::stamp("activated");
     }
 }
 

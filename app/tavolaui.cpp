@@ -100,7 +100,7 @@ void TavolaUi::setupUi(QMainWindow* window)
 {
     window->setObjectName(QStringLiteral("Tavola"));
     window->setWindowTitle(QStringLiteral("Perlobin"));
-    window->setWindowIcon(pictures::icon(QStringLiteral("masks")));
+    window->setWindowIcon(pictures::windowIcon());
 
     surface = new Surface(window);
     surface->setObjectName(QStringLiteral("surface"));

@@ -4,6 +4,7 @@
 #include "agentcontrol.h"
 #include "game.h"
 #include "look.h"
+#include "messageboxes.h"
 #include "scriptedrandom.h"
 #include "speechengine.h"
 #include "tavola.h"
@@ -61,9 +62,10 @@ int visibleTopLevels()
 // Boxes that tell of a missing sound output come up in a machine without one: answer them.
 void closeNotices(QWidget* window)
 {
-    for (QMessageBox* box : window->findChildren<QMessageBox*>())
-        if (box->isVisible() && box->standardButtons() == QMessageBox::Ok)
-            box->accept();
+    while (QMessageBox* notice = visibleBox(window, [](const QMessageBox& box) {
+               return box.standardButtons() == QMessageBox::Ok;
+           }))
+        notice->accept();
 }
 
 } // namespace
@@ -126,10 +128,8 @@ void TestLifecycle::restart()
     closeNotices(window);
     QSignalSpy restarted(game.get(), &Game::restarted);
     window->findChild<QAction*>(QStringLiteral("Next"))->trigger();
-    QMessageBox* question = nullptr;
-    for (QMessageBox* box : window->findChildren<QMessageBox*>())
-        if (box->isVisible() && box->button(QMessageBox::Yes))
-            question = box;
+    QMessageBox* question =
+        visibleBox(window, [](const QMessageBox& box) { return box.button(QMessageBox::Yes); });
     QVERIFY(question);
     question->button(QMessageBox::Yes)->click();
     QVERIFY(restarted.wait());
@@ -219,13 +219,9 @@ void TestLifecycle::exitWhileSpeakingLeavesNothingBehind()
     QSignalSpy ended(game.get(), &Game::ended);
     game->window()->findChild<QAbstractButton*>(QStringLiteral("cmdExit"))->click();
     QMessageBox* farewell = nullptr;
-    const auto findFarewell = [&] {
-        for (QMessageBox* box : game->window()->findChildren<QMessageBox*>())
-            if (box->windowTitle().startsWith(QLatin1String("Data ")))
-                farewell = box;
-        return farewell != nullptr;
-    };
-    QTRY_VERIFY(findFarewell());
+    QTRY_VERIFY((farewell = visibleBox(game->window(), [](const QMessageBox& box) {
+                     return box.windowTitle().startsWith(QLatin1String("Data "));
+                 })));
     farewell->accept();
     QCOMPARE(ended.count(), 1);
 

@@ -3,6 +3,7 @@
 #include "agentcontrol.h"
 #include "game.h"
 #include "look.h"
+#include "messageboxes.h"
 #include "recordingagent.h"
 #include "scriptedrandom.h"
 #include "tavola.h"
@@ -41,14 +42,6 @@ const QStringList typed{"0",
                         QStringLiteral("ù"),
                         QStringLiteral("🦆"),
                         QStringLiteral("✨")};
-
-QMessageBox* openBox(QWidget* window)
-{
-    for (QMessageBox* box : window->findChildren<QMessageBox*>())
-        if (box->isVisible())
-            return box;
-    return nullptr;
-}
 
 } // namespace
 
@@ -143,7 +136,7 @@ void TestMonkey::randomPlay()
 // (the test stands in for the end of the program) and any notice with OK.
 bool TestMonkey::answerBoxes(QRandomGenerator& random, const QSignalSpy& restarted)
 {
-    QMessageBox* box = openBox(game->window());
+    QMessageBox* box = visibleBox(game->window());
     if (!box)
         return false;
     if (box->button(QMessageBox::Yes)) {

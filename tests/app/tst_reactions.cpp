@@ -2,6 +2,7 @@
 // exercise and when the answer box is left; the restart question and the farewell.
 #include "game.h"
 #include "look.h"
+#include "messageboxes.h"
 #include "recordingagent.h"
 #include "scriptedrandom.h"
 #include "tavola.h"
@@ -38,15 +39,6 @@ const QStringList loadCalls{
     greeting,
 };
 const QString lead = QStringLiteral("Speak Attenzione hai sbagliato! Il numero è");
-
-QMessageBox* openBox(QWidget* window)
-{
-    QMessageBox* found = nullptr;
-    for (QMessageBox* box : window->findChildren<QMessageBox*>())
-        if (box->isVisible())
-            found = box;
-    return found;
-}
 
 } // namespace
 
@@ -154,19 +146,12 @@ void TestReactions::cheerAtMilestones_data()
     const QString great = QStringLiteral("Speak Sei grande");
     QTest::newRow("5") << 5 << QStringList{"Play congratulate_2", great};
     QTest::newRow("25") << 25 << QStringList{"Play congratulate", great};
-    QTest::newRow("35") << 35 << QStringList{"Play congratulate_2", great};
     QTest::newRow("50") << 50
                         << QStringList{"Play wave",
                                        "Speak Sei veramente ok. Sei arrivato a 50 punti!"};
-    QTest::newRow("70") << 70
-                        << QStringList{"Play wave",
-                                       "Speak Sei veramente ok. Sei arrivato a 70 punti!"};
     QTest::newRow("100") << 100
                          << QStringList{"Play congratulate",
                                         "Speak Eccezionale! Siamo a 100 punti!"};
-    QTest::newRow("150") << 150
-                         << QStringList{"Play congratulate_2",
-                                        "Speak Eccezionale! Siamo a 150 punti!"};
     for (int quiet : {1, 4, 6, 49, 51, 151, 32767})
         QTest::newRow(qPrintable(QStringLiteral("none at %1").arg(quiet)))
             << quiet << QStringList{};
@@ -262,8 +247,8 @@ void TestReactions::missingCharacterIsToldOnceAndTheGameGoesOn()
     QCOMPARE(errors.size(), 1);
     QVERIFY(errors.first().contains("Il personaggio non si trova"));
     QCOMPARE(window()->score(), Score(0, 0));
-    QVERIFY(openBox(window()));
-    openBox(window())->accept();
+    QVERIFY(visibleBox(window()));
+    visibleBox(window())->accept();
     activate();
 
     // A whole exercise plays, with nothing more said to the learner.
@@ -284,7 +269,7 @@ void TestReactions::silentVoiceIsToldOnce()
     QSignalSpy told(window(), &Tavola::voiceNoticeShown);
     agent->character()->loseVoice("Merlin non si sente.");
     QCOMPARE(told.count(), 1);
-    QMessageBox* box = openBox(window());
+    QMessageBox* box = visibleBox(window());
     QVERIFY(box);
     QVERIFY(box->text().startsWith("Merlin non si sente."));
     box->accept();
@@ -294,18 +279,18 @@ void TestReactions::silentVoiceIsToldOnce()
     answer("1");
     QTest::keyClick(element("cmdNext"), Qt::Key_Return);
     QCOMPARE(told.count(), 1);
-    QVERIFY(!openBox(window()));
+    QVERIFY(!visibleBox(window()));
     QCOMPARE(errors, QStringList{});
 
     // Nor again in a new game.
     element<QAction>("Next")->trigger();
     QSignalSpy restarted(game.get(), &Game::restarted);
-    openBox(window())->button(QMessageBox::Yes)->click();
+    visibleBox(window())->button(QMessageBox::Yes)->click();
     QVERIFY(restarted.wait());
     QSignalSpy toldAgain(window(), &Tavola::voiceNoticeShown);
     agent->character()->loseVoice("Merlin non si sente.");
     QCOMPARE(toldAgain.count(), 0);
-    QVERIFY(!openBox(window()));
+    QVERIFY(!visibleBox(window()));
 }
 
 void TestReactions::restartNoKeepsTheGame_data()
@@ -326,7 +311,7 @@ void TestReactions::restartNoKeepsTheGame()
     QSignalSpy restarted(game.get(), &Game::restarted);
 
     element<QAction>("Next")->trigger();
-    QMessageBox* box = openBox(window());
+    QMessageBox* box = visibleBox(window());
     QVERIFY(box);
     QCOMPARE(box->text(), "INIZIAMO UNA NUOVA GARA  ?");
     QCOMPARE(box->windowTitle(), "INIZIARE NUOVA GARA");
@@ -338,7 +323,7 @@ void TestReactions::restartNoKeepsTheGame()
         QTest::keyClick(box, Qt::Key_Return);
     else
         box->button(QMessageBox::No)->click();
-    QTRY_VERIFY(!openBox(window()));
+    QTRY_VERIFY(!visibleBox(window()));
     activate();
 
     QTest::qWait(10); // a restart would be on its way by now
@@ -364,7 +349,7 @@ void TestReactions::restartYesStartsAfresh()
 
     element<QAction>("Next")->trigger();
     calls.clear();
-    openBox(window())->button(QMessageBox::Yes)->click();
+    visibleBox(window())->button(QMessageBox::Yes)->click();
     QVERIFY(restarted.wait());
 
     QVERIFY(before.isNull());
@@ -385,7 +370,7 @@ void TestReactions::farewellSaysTimeAndDateThenEnds()
     const QString dateBefore = locale.toString(QDate::currentDate(), QLocale::ShortFormat);
     QTest::keyClick(element("Text3"), Qt::Key_X, Qt::AltModifier);
     QMessageBox* box = nullptr;
-    QTRY_VERIFY((box = openBox(window())));
+    QTRY_VERIFY((box = visibleBox(window())));
     const QString timeAfter = locale.toString(QTime::currentTime(), QLocale::ShortFormat);
     const QString dateAfter = locale.toString(QDate::currentDate(), QLocale::ShortFormat);
 
@@ -409,7 +394,7 @@ void TestReactions::qtTextsAreItalian()
     QVERIFY(italian);
     startGame({7});
     element<QAction>("Next")->trigger();
-    QMessageBox* box = openBox(window());
+    QMessageBox* box = visibleBox(window());
     QCOMPARE(box->button(QMessageBox::Yes)->text().remove('&'), QStringLiteral("Sì"));
     QCOMPARE(box->button(QMessageBox::No)->text().remove('&'), "No");
     box->button(QMessageBox::No)->click();

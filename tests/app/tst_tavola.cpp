@@ -418,12 +418,6 @@ void TestTavola::pasteKeepsWhatTheBoxShows_data()
     QTest::newRow("line break") << ""
                                 << "11\n"
                                 << "11";
-    QTest::newRow("two lines") << ""
-                               << "11\n22"
-                               << "11";
-    QTest::newRow("Windows line end") << ""
-                                      << "1\r\n1"
-                                      << "1";
     QTest::newRow("tab in the middle") << ""
                                        << "1\t1"
                                        << "11";

@@ -84,6 +84,8 @@ void ShapeElement::paintHatch(QPainter& painter, const QRectF& box, Qt::BrushSty
 void ShapeElement::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    // Hatches grow with the window, as the rest of it does, on high-density screens too.
+    painter.setRenderHint(QPainter::NonCosmeticBrushPatterns);
     if (style_.drawMode == DrawMode::NotMaskPen)
         painter.setCompositionMode(QPainter::RasterOp_NotSourceOrNotDestination);
     else

@@ -21,10 +21,10 @@ void Surface::setBackColour(const QColor& colour)
 
 void Surface::paintBands()
 {
-    // Painted in device pixels, so that the bands stay sharp on high-density screens.
+    // Painted in device pixels, so that the bands stay sharp on high-density screens. The
+    // image takes its ratio once painted: before, the painter would scale the rows once more.
     const qreal ratio = devicePixelRatioF();
     drawing_ = QImage(size() * ratio, QImage::Format_RGB32);
-    drawing_.setDevicePixelRatio(ratio);
 
     QPainter painter(&drawing_);
     const int height = drawing_.height();
@@ -34,6 +34,8 @@ void Surface::paintBands()
         painter.fillRect(0, top, drawing_.width(), Bands::bottom(band, height) - top,
                          QColor(c.red, c.green, c.blue));
     }
+    painter.end();
+    drawing_.setDevicePixelRatio(ratio);
     update();
 }
 

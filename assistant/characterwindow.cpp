@@ -16,6 +16,28 @@ constexpr int kRestingFrameMs = 80;
 constexpr double kGlideSpeed = 1400; // pixels per second
 constexpr double kLongestGlideMs = 700;
 
+// The logical pixels of a mask drawn at `ratio`, each set where all of its device pixels are. A
+// window's shape has logical pixels: one only partly covered would show its uncovered device
+// pixels black around the figure on a high-density screen.
+QImage coveredPixels(const QImage& dense, QSize size, qreal ratio)
+{
+    QImage mask(size, QImage::Format_MonoLSB);
+    mask.setColorTable(dense.colorTable());
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            const QRect block = QRect(QPoint(int(x * ratio), int(y * ratio)),
+                                      QPoint(int(std::ceil((x + 1) * ratio)) - 1,
+                                             int(std::ceil((y + 1) * ratio)) - 1)) &
+                                dense.rect();
+            bool covered = !block.isEmpty();
+            for (int dy = block.top(); covered && dy <= block.bottom(); ++dy)
+                for (int dx = block.left(); covered && dx <= block.right(); ++dx)
+                    covered = dense.pixelIndex(dx, dy) == 1;
+            mask.setPixel(x, y, covered ? 1 : 0);
+        }
+    return mask;
+}
+
 } // namespace
 
 CharacterWindow::CharacterWindow(std::shared_ptr<const CharacterDescription> description,
@@ -160,7 +182,7 @@ void CharacterWindow::updateShape()
 {
     QImage alpha = frame_.createAlphaMask();
     if (frame_.devicePixelRatio() != 1.0)
-        alpha = alpha.scaled(size());
+        alpha = coveredPixels(alpha, size(), frame_.devicePixelRatio());
     const QRegion shape(QBitmap::fromImage(alpha));
     setMask(shape.isEmpty() ? QRegion(0, 0, 1, 1) : shape);
 }

@@ -9,13 +9,15 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+#include <QWindow>
 #include <algorithm>
 
 namespace {
 
-constexpr int kMaxTextWidth = 240;
+// The words wrapped to narrower widths may fit beside the figure where the widest does not.
+constexpr int kTextWidths[] = {240, 200, 160};
 constexpr int kPadding = 12;
-constexpr int kTail = 18; // how far the tail reaches out of the body
+constexpr int kTail = BalloonPlacement::kTail;
 constexpr int kRadius = 14;
 
 QRect screenArea(const QRect& figure)
@@ -49,29 +51,50 @@ BalloonWindow::BalloonWindow()
 void BalloonWindow::showText(const QString& text, const QRect& figure)
 {
     announce(text);
-    const QRect needed =
-        fontMetrics().boundingRect(QRect(0, 0, kMaxTextWidth, 4000), Qt::TextWordWrap, text_);
-    resize(std::max(needed.width(), 40) + 2 * kPadding + kTail,
-           std::max(needed.height(), fontMetrics().height()) + 2 * kPadding);
+    bodies_.clear();
+    for (const int width : kTextWidths) {
+        const QRect needed =
+            fontMetrics().boundingRect(QRect(0, 0, width, 4000), Qt::TextWordWrap, text_);
+        bodies_.append(QSize(std::max(needed.width(), 40) + 2 * kPadding,
+                             std::max(needed.height(), fontMetrics().height()) + 2 * kPadding));
+    }
     follow(figure);
     setMask(QRegion(outline().toFillPolygon().toPolygon()));
     update();
     show();
 }
 
-// Left of the figure when there is room, otherwise right of it, its tail at mouth height.
+// Chosen again at every move of the figure, so that a drag never leaves the balloon over the game.
 void BalloonWindow::follow(const QRect& figure)
 {
-    const QRect area = screenArea(figure);
-    const int mouthY = figure.top() + figure.height() * 45 / 100;
-    const int overlap = figure.width() / 5;
-    tailOnRight_ = figure.left() + overlap - width() >= area.left();
-    const int x = tailOnRight_ ? figure.left() + overlap - width() : figure.right() - overlap;
-    const int y = std::clamp(mouthY - height() + kPadding, area.top(),
-                             std::max(area.top(), area.bottom() - height()));
-    move(x, y);
+    if (bodies_.isEmpty())
+        return;
+    const BalloonPlacement::Choice choice =
+        BalloonPlacement::choose(figure, bodies_, screenArea(figure), hostWindows(), side_);
+    side_ = choice.side;
+    tip_ = choice.tip - choice.rect.topLeft();
+    setGeometry(choice.rect);
     if (!text_.isEmpty())
         setMask(QRegion(outline().toFillPolygon().toPolygon()));
+    update();
+}
+
+// The program's own windows, message boxes included; not the character's frameless tool windows
+// (figures and balloons), nor menus and tooltips, which come and go.
+QList<QRect> BalloonWindow::hostWindows() const
+{
+    QList<QRect> hosts;
+    for (const QWindow* window : QGuiApplication::topLevelWindows()) {
+        const Qt::WindowFlags flags = window->flags();
+        const Qt::WindowType type = window->type();
+        const bool companion = type == Qt::Tool && flags.testFlag(Qt::FramelessWindowHint);
+        const bool transient = type == Qt::Popup || type == Qt::ToolTip || type == Qt::SplashScreen;
+        if (window == windowHandle() || !window->isVisible() || companion || transient ||
+            type == Qt::Desktop || window->windowStates().testFlag(Qt::WindowMinimized))
+            continue;
+        hosts.append(window->frameGeometry());
+    }
+    return hosts;
 }
 
 // Screen readers learn of the new words without the learner moving the focus.
@@ -85,30 +108,67 @@ void BalloonWindow::announce(const QString& text)
     QAccessible::updateAccessibility(&changed);
 }
 
+// The balloon without its tail, which takes the edge facing the figure.
+QRect BalloonWindow::body() const
+{
+    switch (side_) {
+    case BalloonPlacement::Side::Right:
+        return rect().adjusted(kTail, 0, 0, 0);
+    case BalloonPlacement::Side::Left:
+        return rect().adjusted(0, 0, -kTail, 0);
+    case BalloonPlacement::Side::Above:
+        return rect().adjusted(0, 0, 0, -kTail);
+    case BalloonPlacement::Side::Below:
+        return rect().adjusted(0, kTail, 0, 0);
+    }
+    return rect();
+}
+
 QRect BalloonWindow::textArea() const
 {
-    const QRect body =
-        tailOnRight_ ? rect().adjusted(0, 0, -kTail, 0) : rect().adjusted(kTail, 0, 0, 0);
-    return body.adjusted(kPadding, kPadding, -kPadding, -kPadding);
+    return body().adjusted(kPadding, kPadding, -kPadding, -kPadding);
 }
 
 QPainterPath BalloonWindow::outline() const
 {
-    const QRectF body = tailOnRight_ ? QRectF(rect()).adjusted(1, 1, -kTail, -1)
-                                     : QRectF(rect()).adjusted(kTail, 1, -1, -1);
+    using Side = BalloonPlacement::Side;
+    const QRectF round = QRectF(body()).adjusted(1, 1, -1, -1);
     QPainterPath path;
-    path.addRoundedRect(body, kRadius, kRadius);
-    const double baseY = body.bottom() - kRadius - 4;
-    QPainterPath tail;
-    if (tailOnRight_) {
-        tail.moveTo(body.right() - 2, baseY - 12);
-        tail.lineTo(width() - 1, body.bottom() - 2);
-        tail.lineTo(body.right() - 2, baseY);
-    } else {
-        tail.moveTo(body.left() + 2, baseY - 12);
-        tail.lineTo(1, body.bottom() - 2);
-        tail.lineTo(body.left() + 2, baseY);
+    path.addRoundedRect(round, kRadius, kRadius);
+    const QRectF inside = QRectF(rect()).adjusted(1, 1, -1, -1);
+    const QPointF tip(std::clamp<double>(tip_.x(), inside.left(), inside.right()),
+                      std::clamp<double>(tip_.y(), inside.top(), inside.bottom()));
+    // The tail leaves the straight part of the edge facing the figure a little before the tip,
+    // towards the middle of the balloon, and ends at the tip.
+    constexpr double halfBase = 6;
+    const bool sideways = side_ == Side::Right || side_ == Side::Left;
+    const double from = (sideways ? round.top() : round.left()) + kRadius + halfBase;
+    const double to = (sideways ? round.bottom() : round.right()) - kRadius - halfBase;
+    const double along = sideways ? tip.y() : tip.x();
+    const double middle = sideways ? round.center().y() : round.center().x();
+    const double base = std::clamp(along + (middle < along ? -8.0 : 8.0), from, std::max(from, to));
+    double edge = 0;
+    switch (side_) {
+    case Side::Right:
+        edge = round.left() + 2;
+        break;
+    case Side::Left:
+        edge = round.right() - 2;
+        break;
+    case Side::Above:
+        edge = round.bottom() - 2;
+        break;
+    case Side::Below:
+        edge = round.top() + 2;
+        break;
     }
+    const auto onEdge = [&](double at) {
+        return sideways ? QPointF(edge, at) : QPointF(at, edge);
+    };
+    QPainterPath tail;
+    tail.moveTo(onEdge(base - halfBase));
+    tail.lineTo(tip);
+    tail.lineTo(onEdge(base + halfBase));
     tail.closeSubpath();
     return path.united(tail);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "balloonplacement.h"
+
+#include <QList>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -21,9 +24,13 @@ protected:
 
 private:
     QPainterPath outline() const;
+    QRect body() const;
     QRect textArea() const;
+    QList<QRect> hostWindows() const;
     void announce(const QString& text);
 
     QString text_;
-    bool tailOnRight_ = true;
+    QList<QSize> bodies_; // the words wrapped to each width tried, widest first
+    BalloonPlacement::Side side_ = BalloonPlacement::Side::Right;
+    QPoint tip_; // where the tail points, in the balloon's own coordinates
 };

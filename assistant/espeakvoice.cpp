@@ -12,17 +12,22 @@ namespace {
 
 constexpr double kMsPerLetter = 70;
 constexpr double kShortestMs = 1200;
+// How often the played position is read: well inside a word's shortest sound.
+constexpr int kFollowMs = 10;
 
 } // namespace
 
-EspeakVoice::EspeakVoice(double pace, PlayerFactory makePlayer, QObject* parent)
+EspeakVoice::EspeakVoice(double pace, PlayerFactory makePlayer,
+                         std::shared_ptr<Synthesiser> synthesiser, QObject* parent)
     : Voice(parent)
-    , engine_(SpeechEngine::shared())
+    , engine_(synthesiser ? std::move(synthesiser) : SpeechEngine::shared())
     , playerFactory_(std::move(makePlayer))
     , pace_(pace > 0 ? pace : 1.0)
 {
     letters_.setSingleShot(true);
     connect(&letters_, &QTimer::timeout, this, &EspeakVoice::onPlayerDrained);
+    follow_.setInterval(kFollowMs);
+    connect(&follow_, &QTimer::timeout, this, &EspeakVoice::followPlayed);
 }
 
 void EspeakVoice::prepare()
@@ -45,7 +50,10 @@ void EspeakVoice::say(const QString& text)
     synthesised_ = false;
     speaking_ = true;
     job_ = engine_->synthesize(
-        text, this, [this](const QByteArray& pcm, int rate) { onChunk(pcm, rate); },
+        text, this,
+        [this](const QByteArray& pcm, int rate, const std::vector<SpeechMark>& marks) {
+            onChunk(pcm, rate, marks);
+        },
         [this](bool spoken) { onSynthesised(spoken); });
 }
 
@@ -55,6 +63,7 @@ void EspeakVoice::stop()
     engine_->cancel(job_);
     job_.reset();
     letters_.stop();
+    settle();
     if (player_) {
         player_->disconnect(this);
         player_->stop();
@@ -74,14 +83,19 @@ std::unique_ptr<PcmPlayer> EspeakVoice::makePlayer()
     return std::make_unique<SinkPlayer>(device);
 }
 
-void EspeakVoice::onChunk(const QByteArray& pcm, int sampleRate)
+void EspeakVoice::onChunk(const QByteArray& pcm, int sampleRate,
+                          const std::vector<SpeechMark>& marks)
 {
+    readAlong_.add(marks);
+    if (pcm.isEmpty())
+        return;
     if (!player_) {
         sampleRate_ = sampleRate;
         player_ = makePlayer();
         connect(player_.get(), &PcmPlayer::drained, this, &EspeakVoice::onPlayerDrained);
         connect(player_.get(), &PcmPlayer::failed, this, &EspeakVoice::onPlayerFailed);
         player_->begin(sampleRate);
+        follow_.start();
     }
     bytes_ += pcm.size();
     player_->append(pcm);
@@ -133,9 +147,43 @@ void EspeakVoice::onPlayerDrained()
     if (!speaking_)
         return;
     speaking_ = false;
+    settle();
     if (player_) {
         player_->disconnect(this);
         player_.release()->deleteLater();
     }
     emit finished();
+}
+
+// The marks follow what has been heard, not what has been made: the sound card plays behind.
+void EspeakVoice::followPlayed()
+{
+    if (!player_ || sampleRate_ <= 0)
+        return;
+    const qint64 sample = player_->playedUSecs() * sampleRate_ / 1'000'000;
+    const SpokenWord word = readAlong_.wordAt(sample);
+    if (word != heardWord_) {
+        heardWord_ = word;
+        emit wordHeard(word.start, word.length);
+    }
+    const MouthShape mouth = readAlong_.mouthAt(sample);
+    if (mouth != heardMouth_) {
+        heardMouth_ = mouth;
+        emit mouthShaped(mouth);
+    }
+}
+
+// Nothing stays marked once the words are over.
+void EspeakVoice::settle()
+{
+    follow_.stop();
+    readAlong_.clear();
+    if (heardWord_.start >= 0) {
+        heardWord_ = {};
+        emit wordHeard(-1, 0);
+    }
+    if (heardMouth_ != MouthShape::Closed) {
+        heardMouth_ = MouthShape::Closed;
+        emit mouthShaped(MouthShape::Closed);
+    }
 }

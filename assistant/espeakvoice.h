@@ -1,5 +1,6 @@
 #pragma once
 
+#include "readalong.h"
 #include "voice.h"
 
 #include <QTimer>
@@ -7,7 +8,7 @@
 #include <memory>
 
 class PcmPlayer;
-class SpeechEngine;
+class Synthesiser;
 class SpeechJob;
 
 // The character's Italian voice: espeak-ng makes the sound on the shared speech thread, a
@@ -21,8 +22,9 @@ public:
 
     // pace > 1 shortens the silent fallbacks (tests use it). Without a factory the voice plays
     // on the default audio output when there is one.
+    // Without a synthesiser the voice uses the process's espeak-ng engine.
     explicit EspeakVoice(double pace = 1.0, PlayerFactory makePlayer = {},
-                         QObject* parent = nullptr);
+                         std::shared_ptr<Synthesiser> synthesiser = {}, QObject* parent = nullptr);
     ~EspeakVoice() override;
 
     void prepare() override;
@@ -30,14 +32,16 @@ public:
     void stop() override;
 
 private:
-    void onChunk(const QByteArray& pcm, int sampleRate);
+    void onChunk(const QByteArray& pcm, int sampleRate, const std::vector<SpeechMark>& marks);
+    void followPlayed();
+    void settle();
     void onSynthesised(bool spoken);
     void onPlayerFailed();
     void onPlayerDrained();
     void paceByLetters();
     std::unique_ptr<PcmPlayer> makePlayer();
 
-    std::shared_ptr<SpeechEngine> engine_;
+    std::shared_ptr<Synthesiser> engine_;
     std::shared_ptr<SpeechJob> job_;
     std::unique_ptr<PcmPlayer> player_;
     PlayerFactory playerFactory_;
@@ -49,4 +53,8 @@ private:
     bool speaking_ = false;
     bool deviceFailed_ = false;
     QTimer letters_;
+    ReadAlong readAlong_;
+    SpokenWord heardWord_;
+    MouthShape heardMouth_ = MouthShape::Closed;
+    QTimer follow_;
 };

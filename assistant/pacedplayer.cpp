@@ -34,3 +34,11 @@ void PacedPlayer::stop()
 {
     done_.stop();
 }
+
+qint64 PacedPlayer::playedUSecs() const
+{
+    if (!started_.isValid())
+        return 0;
+    const double soundUSecs = 1e6 * double(bytes_ / 2) / sampleRate_;
+    return qint64(std::min(double(started_.nsecsElapsed()) / 1000 * pace_, soundUSecs));
+}

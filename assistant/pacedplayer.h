@@ -17,6 +17,7 @@ public:
     void append(const QByteArray& pcm) override;
     void end() override;
     void stop() override;
+    qint64 playedUSecs() const override;
 
 private:
     double pace_;

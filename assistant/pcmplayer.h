@@ -16,6 +16,8 @@ public:
     virtual void append(const QByteArray& pcm) = 0;
     virtual void end() = 0;
     virtual void stop() = 0;
+    // How much of the sound has been heard so far, in microseconds since begin().
+    virtual qint64 playedUSecs() const = 0;
 
 signals:
     void drained();

@@ -109,3 +109,8 @@ void SinkPlayer::checkDrained()
         emit drained();
     }
 }
+
+qint64 SinkPlayer::playedUSecs() const
+{
+    return sink_ && output_ ? sink_->processedUSecs() : 0;
+}

@@ -24,6 +24,7 @@ public:
     void append(const QByteArray& pcm) override;
     void end() override;
     void stop() override;
+    qint64 playedUSecs() const override;
 
 private:
     void startPlaying();

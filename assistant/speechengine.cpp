@@ -2,15 +2,36 @@
 
 #include <QMetaObject>
 #include <QObject>
+#include <algorithm>
+#include <cstring>
 #include <espeak-ng/espeak_ng.h>
 #include <espeak-ng/speak_lib.h>
 #include <utility>
 
 namespace {
 
-constexpr int kChunkMs = 40;         // small chunks: the first one reaches the sound card sooner
-constexpr int kWordsPerMinute = 150; // a little slower than espeak's default, for children
-const char* const kVoiceName = "it";
+constexpr int kChunkMs = 40; // small chunks: the first one reaches the sound card sooner
+
+// An old wizard talking to a child: the lower male variant, slower than an adult reads, with a
+// clear gap before every word (figures from bench/voice/measure_voice.sh).
+const char* const kVoiceName = "it+m6";
+constexpr int kWordsPerMinute = 135;
+constexpr int kPitch = 40;  // espeak's default is 50
+constexpr int kRange = 55;  // a little livelier than the default 50
+constexpr int kWordGap = 3; // in 10 ms units
+
+// Code point positions (as espeak-ng counts, from 1) to QString indices.
+std::vector<int> codePointStarts(const QString& text)
+{
+    std::vector<int> starts;
+    for (int i = 0; i < text.size(); ++i) {
+        starts.push_back(i);
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+    }
+    starts.push_back(int(text.size()));
+    return starts;
+}
 
 } // namespace
 
@@ -23,9 +44,27 @@ public:
         , receiver_(receiver)
         , onChunk_(std::move(onChunk))
         , onDone_(std::move(onDone))
+        , starts_(codePointStarts(text_))
     {}
 
     const QString& text() const { return text_; }
+
+    // espeak-ng's word, counted in code points from 1, as a span of the QString.
+    SpeechMark word(int position, int length, qint64 sample) const
+    {
+        const int last = int(starts_.size()) - 1;
+        const int first = std::clamp(position - 1, 0, last);
+        const int end = std::clamp(position - 1 + std::max(length, 0), first, last);
+        const int start = starts_[first];
+        // espeak-ng reports "l'abaco" as "l" alone: the mark reaches to the end of the written
+        // word, short of its punctuation.
+        int stop = std::max(starts_[end], start);
+        while (stop < text_.size() && !text_.at(stop).isSpace())
+            ++stop;
+        while (stop > starts_[end] && text_.at(stop - 1).isPunct())
+            --stop;
+        return {SpeechMark::Kind::Word, sample, start, stop - start, MouthShape::Closed};
+    }
     bool cancelled() const { return cancelled_.load(); }
 
     void cancel()
@@ -34,9 +73,11 @@ public:
         cancelled_ = true;
     }
 
-    void deliverChunk(QByteArray pcm, int sampleRate)
+    void deliverChunk(QByteArray pcm, int sampleRate, std::vector<SpeechMark> marks)
     {
-        post([handler = onChunk_, pcm = std::move(pcm), sampleRate] { handler(pcm, sampleRate); });
+        post([handler = onChunk_, pcm = std::move(pcm), sampleRate, marks = std::move(marks)] {
+            handler(pcm, sampleRate, marks);
+        });
     }
 
     void deliverDone(bool spoken)
@@ -58,6 +99,7 @@ private:
     QObject* receiver_;
     SpeechEngine::ChunkHandler onChunk_;
     SpeechEngine::DoneHandler onDone_;
+    std::vector<int> starts_;
     std::mutex mutex_;
     std::atomic<bool> cancelled_{false};
 };
@@ -66,15 +108,34 @@ namespace {
 
 int sampleRate = 0; // written once by the worker before any synthesis
 
+std::vector<SpeechMark> marksOf(const SpeechJob& job, const espeak_EVENT* event)
+{
+    std::vector<SpeechMark> marks;
+    for (; event->type != espeakEVENT_LIST_TERMINATED; ++event) {
+        if (event->type == espeakEVENT_WORD) {
+            marks.push_back(job.word(event->text_position, event->length, event->sample));
+        } else if (event->type == espeakEVENT_PHONEME) {
+            const char* name = event->id.string;
+            const QByteArrayView phoneme(name, qsizetype(strnlen(name, sizeof event->id.string)));
+            marks.push_back(
+                {SpeechMark::Kind::Sound, event->sample, 0, 0, ReadAlong::mouthFor(phoneme)});
+        }
+    }
+    return marks;
+}
+
 int onSynthesised(short* wav, int samples, espeak_EVENT* events)
 {
     auto* job = events ? static_cast<SpeechJob*>(events->user_data) : nullptr;
     if (!job || job->cancelled())
         return 1; // stops espeak's synthesis of this text
+    QByteArray pcm;
     if (wav && samples > 0)
-        job->deliverChunk(QByteArray(reinterpret_cast<const char*>(wav),
-                                     qsizetype(samples) * qsizetype(sizeof(short))),
-                          sampleRate);
+        pcm = QByteArray(reinterpret_cast<const char*>(wav),
+                         qsizetype(samples) * qsizetype(sizeof(short)));
+    std::vector<SpeechMark> marks = marksOf(*job, events);
+    if (!pcm.isEmpty() || !marks.empty())
+        job->deliverChunk(std::move(pcm), sampleRate, std::move(marks));
     return 0;
 }
 
@@ -174,22 +235,19 @@ bool setUpEspeak()
     if (tried)
         return usable;
     tried = true;
-    // Not espeak_Initialize(), which ends the whole process when the voice data is missing.
-    espeak_ng_InitializePath(nullptr);
-    espeak_ng_ERROR_CONTEXT context = nullptr;
-    if (espeak_ng_Initialize(&context) != ENS_OK) {
-        espeak_ng_ClearErrorContext(&context);
-        return false;
-    }
+    // Without DONT_EXIT espeak_Initialize() ends the whole process when the voice data is
+    // missing; only it turns on the phoneme events the mouth follows.
     const int rate =
-        espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, kChunkMs, nullptr) == ENS_OK
-            ? espeak_ng_GetSampleRate()
-            : 0;
+        espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, kChunkMs, nullptr,
+                          espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_DONT_EXIT);
     usable = rate > 0 && espeak_SetVoiceByName(kVoiceName) == EE_OK;
     if (usable) {
         sampleRate = rate;
         espeak_SetSynthCallback(&onSynthesised);
         espeak_SetParameter(espeakRATE, kWordsPerMinute, 0);
+        espeak_SetParameter(espeakPITCH, kPitch, 0);
+        espeak_SetParameter(espeakRANGE, kRange, 0);
+        espeak_SetParameter(espeakWORDGAP, kWordGap, 0);
     }
     return usable;
 }

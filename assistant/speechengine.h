@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
+#include "synthesiser.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -9,36 +9,29 @@
 #include <memory>
 #include <mutex>
 #include <thread>
-
-class QObject;
-class SpeechJob;
+#include <vector>
 
 // The one speech synthesiser of the process. espeak-ng keeps global state, so every character
 // shares this engine and its single worker thread; the engine lives while anybody holds it and
 // joins its thread when the last holder lets go.
-class SpeechEngine {
+class SpeechEngine : public Synthesiser {
 public:
-    // Called on the receiver's thread, in order: chunks of 16-bit mono PCM, then done once.
-    using ChunkHandler = std::function<void(const QByteArray& pcm, int sampleRate)>;
-    using DoneHandler = std::function<void(bool spoken)>;
-
     static std::shared_ptr<SpeechEngine> shared();
     // Whether an engine (and so its thread) exists right now.
     static bool running();
-    ~SpeechEngine();
+    ~SpeechEngine() override;
     SpeechEngine(const SpeechEngine&) = delete;
     SpeechEngine& operator=(const SpeechEngine&) = delete;
 
-    // Queues a text; the handlers run on the receiver's thread, never after cancel() or after the
-    // receiver is gone.
+    // Queues a text for the worker thread.
     std::shared_ptr<SpeechJob> synthesize(const QString& text, QObject* receiver,
-                                          ChunkHandler onChunk, DoneHandler onDone);
-    void cancel(const std::shared_ptr<SpeechJob>& job);
+                                          ChunkHandler onChunk, DoneHandler onDone) override;
+    void cancel(const std::shared_ptr<SpeechJob>& job) override;
 
     // Blocks until the voice is set up (for tests and benchmarks); true when it can speak.
     bool waitUntilReady();
     // False once setting up the voice has failed (no Italian voice installed).
-    bool hasVoice();
+    bool hasVoice() override;
 
 private:
     SpeechEngine();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mouthshape.h"
+
 #include <QObject>
 #include <QString>
 
@@ -26,4 +28,8 @@ signals:
     void finished();
     // The text is still paced as speech and finished() still follows.
     void unavailable(Voice::Trouble trouble);
+    // While a text is heard: the word being said (its place in the text; start -1 once none is)
+    // and the shape of the mouth for the sound being heard.
+    void wordHeard(int start, int length);
+    void mouthShaped(MouthShape shape);
 };

@@ -85,9 +85,11 @@ EOF
         [ -n "$sound" ] || sound=-
     fi
     rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
-    until grep -q 'first frame drawn' "$trace"; do sleep 0.01; done
+    # A build without the stamps has no first frame to report.
+    for _ in $(seq 200); do grep -q 'first frame drawn' "$trace" && break; sleep 0.01; done
     frame=$(awk -v start="$start" '/main begins at/ {main = $(NF - 4)}
-        /first frame drawn/ {printf "%d", main + $(NF - 4) - start}' "$trace")
+        /first frame drawn/ {frame = main + $(NF - 4) - start}
+        END {if (frame) printf "%d", frame; else print "-"}' "$trace")
     kill "$pid"
     wait "$pid" 2>/dev/null || true
     if [ "$listen" = yes ]; then

@@ -4,8 +4,9 @@
 
 #include <QMetaObject>
 
-// Keeps what it is given instead of playing it; "plays" it at once. With failAtBegin it behaves
-// like a sound card that refuses to open.
+// Keeps what it is given instead of playing it; "plays" it at once, or, when held, as far as the
+// test sets `played` and until it calls finish(). With failAtBegin it behaves like a sound card
+// that refuses to open.
 class RecordingPlayer : public PcmPlayer {
     Q_OBJECT
 
@@ -24,11 +25,16 @@ public:
     void append(const QByteArray& pcm) override { sink_->append(pcm); }
     void end() override
     {
-        QMetaObject::invokeMethod(this, &PcmPlayer::drained, Qt::QueuedConnection);
+        if (!held)
+            QMetaObject::invokeMethod(this, &PcmPlayer::drained, Qt::QueuedConnection);
     }
     void stop() override {}
+    qint64 playedUSecs() const override { return played; }
+    void finish() { emit drained(); }
 
     int rate = 0;
+    bool held = false;
+    qint64 played = 0;
 
 private:
     QByteArray* sink_;

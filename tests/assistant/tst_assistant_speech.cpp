@@ -1,6 +1,7 @@
 // The Italian voice: espeak-ng off the UI thread, played or paced.
 #include "espeakvoice.h"
 #include "pacedplayer.h"
+#include "readalong.h"
 #include "recordingplayer.h"
 #include "sinkplayer.h"
 #include "speechengine.h"
@@ -34,6 +35,60 @@ Loudness loudnessOf(const QByteArray& pcm, int sampleRate)
     return {double(count) / sampleRate, count ? std::sqrt(sum / count) : 0, peak};
 }
 
+const QString kGreeting = QStringLiteral("Ciao. Vuoi giocare con me con l'abaco? E allora che il "
+                                         "gioco abbia inizio. Che la magia sia con te");
+constexpr int kRate = 22050;
+
+SpeechMark word(qint64 sample, int start, int length)
+{
+    return {SpeechMark::Kind::Word, sample, start, length, MouthShape::Closed};
+}
+
+SpeechMark sound(qint64 sample, MouthShape mouth)
+{
+    return {SpeechMark::Kind::Sound, sample, 0, 0, mouth};
+}
+
+// "Il numero è ventitre": four words with chosen timings, one sound a word.
+const std::vector<SpeechMark> kCorrectionMarks = {
+    word(0, 0, 2),
+    sound(0, MouthShape::Mid),
+    word(3000, 3, 6),
+    sound(3400, MouthShape::Round),
+    word(11000, 10, 1),
+    sound(11000, MouthShape::Mid),
+    word(12600, 12, 8),
+    sound(12900, MouthShape::Teeth),
+    sound(26000, MouthShape::Closed),
+};
+
+// A synthesiser that "makes" a chosen length of silence with chosen marks, in one piece.
+class ScriptedSynthesiser : public Synthesiser {
+public:
+    ScriptedSynthesiser(qint64 samples, std::vector<SpeechMark> marks)
+        : pcm_(QByteArray(samples * 2, '\0'))
+        , marks_(std::move(marks))
+    {}
+    std::shared_ptr<SpeechJob> synthesize(const QString&, QObject* receiver, ChunkHandler onChunk,
+                                          DoneHandler onDone) override
+    {
+        QMetaObject::invokeMethod(
+            receiver,
+            [this, onChunk, onDone] {
+                onChunk(pcm_, kRate, marks_);
+                onDone(true);
+            },
+            Qt::QueuedConnection);
+        return nullptr;
+    }
+    void cancel(const std::shared_ptr<SpeechJob>&) override {}
+    bool hasVoice() override { return true; }
+
+private:
+    QByteArray pcm_;
+    std::vector<SpeechMark> marks_;
+};
+
 } // namespace
 
 class TestSpeech : public QObject {
@@ -41,6 +96,13 @@ class TestSpeech : public QObject {
 
 private slots:
     void seiGrandeIsAudibleItalian();
+    void wordMarksFollowTheGreeting();
+    void readAlongAtAPlayedPosition_data();
+    void readAlongAtAPlayedPosition();
+    void mouthForEachFamilyOfSounds_data();
+    void mouthForEachFamilyOfSounds();
+    void voiceMarksWhatHasBeenHeard();
+    void voiceReadsAlongWithoutASoundCard();
     void voicePlaysWhatTheEngineMakes();
     void voiceFinishesWithoutASoundCard();
     void voiceFallsBackWhenTheOutputFails();
@@ -61,7 +123,7 @@ void TestSpeech::seiGrandeIsAudibleItalian()
     QObject receiver;
     engine->synthesize(
         QStringLiteral("Sei grande"), &receiver,
-        [&](const QByteArray& chunk, int sampleRate) {
+        [&](const QByteArray& chunk, int sampleRate, const std::vector<SpeechMark>&) {
             QCOMPARE(QThread::currentThread(), receiver.thread());
             pcm += chunk;
             rate = sampleRate;
@@ -77,6 +139,146 @@ void TestSpeech::seiGrandeIsAudibleItalian()
     QVERIFY2(sound.seconds > 0.4 && sound.seconds < 3, qPrintable(QString::number(sound.seconds)));
     QVERIFY2(sound.rms > 500, qPrintable(QString::number(sound.rms)));
     QVERIFY2(sound.peak > 5000, qPrintable(QString::number(sound.peak)));
+}
+
+void TestSpeech::wordMarksFollowTheGreeting()
+{
+    auto engine = SpeechEngine::shared();
+    QVERIFY(engine->waitUntilReady());
+    std::vector<SpeechMark> words;
+    qint64 samples = 0;
+    bool done = false;
+    QObject receiver;
+    engine->synthesize(
+        kGreeting, &receiver,
+        [&](const QByteArray& pcm, int, const std::vector<SpeechMark>& marks) {
+            samples += pcm.size() / 2;
+            for (const SpeechMark& mark : marks)
+                if (mark.kind == SpeechMark::Kind::Word)
+                    words.push_back(mark);
+        },
+        [&](bool) { done = true; });
+    QTRY_VERIFY(done);
+    QStringList said;
+    qint64 previous = -1;
+    for (const SpeechMark& mark : words) {
+        said << kGreeting.mid(mark.start, mark.length);
+        QVERIFY(mark.sample > previous);
+        QVERIFY(mark.sample < samples);
+        previous = mark.sample;
+    }
+    QStringList expected = kGreeting.split(u' ');
+    for (QString& w : expected)
+        w.remove(QRegularExpression(QStringLiteral("[.?]$")));
+    QCOMPARE(said, expected);
+}
+
+void TestSpeech::readAlongAtAPlayedPosition_data()
+{
+    QTest::addColumn<qint64>("sample");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<MouthShape>("mouth");
+    QTest::newRow("first sound") << qint64(0) << 0 << 2 << MouthShape::Mid;
+    QTest::newRow("word begun, its sound not yet") << qint64(3200) << 3 << 6 << MouthShape::Mid;
+    QTest::newRow("inside the second word") << qint64(5000) << 3 << 6 << MouthShape::Round;
+    QTest::newRow("one-letter word") << qint64(11000) << 10 << 1 << MouthShape::Mid;
+    QTest::newRow("last word") << qint64(20000) << 12 << 8 << MouthShape::Teeth;
+    QTest::newRow("pause after it") << qint64(30000) << 12 << 8 << MouthShape::Closed;
+}
+
+void TestSpeech::readAlongAtAPlayedPosition()
+{
+    QFETCH(qint64, sample);
+    QFETCH(int, start);
+    QFETCH(int, length);
+    QFETCH(MouthShape, mouth);
+    ReadAlong marks;
+    QVERIFY(!marks.hasWords());
+    QCOMPARE(marks.wordAt(sample), SpokenWord{});
+    // In two pieces, as the sound arrives.
+    marks.add({kCorrectionMarks.begin(), kCorrectionMarks.begin() + 4});
+    marks.add({kCorrectionMarks.begin() + 4, kCorrectionMarks.end()});
+    QCOMPARE(marks.wordAt(sample), (SpokenWord{start, length}));
+    QCOMPARE(marks.mouthAt(sample), mouth);
+}
+
+void TestSpeech::mouthForEachFamilyOfSounds_data()
+{
+    QTest::addColumn<QByteArray>("phoneme");
+    QTest::addColumn<MouthShape>("mouth");
+    QTest::newRow("m") << QByteArray("m") << MouthShape::Closed;
+    QTest::newRow("b") << QByteArray("b") << MouthShape::Closed;
+    QTest::newRow("pause") << QByteArray("_:") << MouthShape::Closed;
+    QTest::newRow("a") << QByteArray("a") << MouthShape::Open;
+    QTest::newRow("e") << QByteArray("e") << MouthShape::Mid;
+    QTest::newRow("i") << QByteArray("i") << MouthShape::Mid;
+    QTest::newRow("open o") << QByteArray("O") << MouthShape::Round;
+    QTest::newRow("u") << QByteArray("u") << MouthShape::Round;
+    QTest::newRow("f") << QByteArray("f") << MouthShape::Teeth;
+    QTest::newRow("v") << QByteArray("v") << MouthShape::Teeth;
+    QTest::newRow("ch") << QByteArray("tS") << MouthShape::Mid;
+    QTest::newRow("nothing") << QByteArray() << MouthShape::Closed;
+}
+
+void TestSpeech::mouthForEachFamilyOfSounds()
+{
+    QFETCH(QByteArray, phoneme);
+    QFETCH(MouthShape, mouth);
+    QCOMPARE(ReadAlong::mouthFor(phoneme), mouth);
+}
+
+void TestSpeech::voiceMarksWhatHasBeenHeard()
+{
+    RecordingPlayer* player = nullptr;
+    QByteArray played;
+    EspeakVoice voice(
+        1.0,
+        [&] {
+            auto made = std::make_unique<RecordingPlayer>(&played);
+            made->held = true;
+            player = made.get();
+            return made;
+        },
+        std::make_shared<ScriptedSynthesiser>(30000, kCorrectionMarks));
+    QSignalSpy words(&voice, &Voice::wordHeard);
+    QSignalSpy mouths(&voice, &Voice::mouthShaped);
+    QSignalSpy finished(&voice, &Voice::finished);
+    voice.say(QStringLiteral("Il numero è ventitre"));
+    QTRY_VERIFY(player);
+    QTRY_COMPARE(words.count(), 1); // position 0: the first word
+    QCOMPARE(words.last(), (QVariantList{0, 2}));
+    // Made is not heard: only the played position moves the mark.
+    player->played = 5000 * 1'000'000LL / kRate;
+    QTRY_COMPARE(words.count(), 2);
+    QCOMPARE(words.last(), (QVariantList{3, 6}));
+    QCOMPARE(mouths.last().first().value<MouthShape>(), MouthShape::Round);
+    player->played = 20000 * 1'000'000LL / kRate;
+    QTRY_COMPARE(words.count(), 3); // the one-letter word passed between two looks
+    QCOMPARE(words.last(), (QVariantList{12, 8}));
+    QCOMPARE(mouths.last().first().value<MouthShape>(), MouthShape::Teeth);
+    player->finish();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(words.last(), (QVariantList{-1, 0}));
+    QCOMPARE(mouths.last().first().value<MouthShape>(), MouthShape::Closed);
+}
+
+void TestSpeech::voiceReadsAlongWithoutASoundCard()
+{
+    EspeakVoice voice(
+        2, [] { return std::make_unique<PacedPlayer>(2); },
+        std::make_shared<ScriptedSynthesiser>(30000, kCorrectionMarks));
+    QSignalSpy words(&voice, &Voice::wordHeard);
+    QSignalSpy finished(&voice, &Voice::finished);
+    voice.say(QStringLiteral("Il numero è ventitre"));
+    QVERIFY(finished.wait());
+    QList<int> starts;
+    for (const QVariantList& heard : words)
+        starts << heard.first().toInt();
+    // Paced in time, the marks still go word by word in order, and none stays.
+    QVERIFY(starts.size() >= 3);
+    QCOMPARE(starts.last(), -1);
+    QVERIFY(std::is_sorted(starts.begin(), starts.end() - 1));
 }
 
 void TestSpeech::voicePlaysWhatTheEngineMakes()

@@ -1,6 +1,7 @@
 #include "animator.h"
 
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <utility>
@@ -9,6 +10,7 @@ namespace {
 
 constexpr double kBreathPeriodMs = 3600;
 constexpr double kBlinkMs = 140;
+constexpr double kMouthEaseMs = 60; // quick enough for syllables, slow enough to read as motion
 
 double smooth(double t)
 {
@@ -28,6 +30,32 @@ double valueAt(const Track& track, double at)
         }
     }
     return keys.back().value;
+}
+
+// Opening, width, roundness and teeth of each shape.
+Pose mouthOf(MouthShape shape)
+{
+    Pose pose;
+    const auto set = [&pose](double open, double width, double round, double teeth) {
+        pose.mouthOpen = open;
+        pose.mouthWidth = width;
+        pose.mouthRound = round;
+        pose.mouthTeeth = teeth;
+        return pose;
+    };
+    switch (shape) {
+    case MouthShape::Closed:
+        break;
+    case MouthShape::Open:
+        return set(1, 1.1, 0.25, 0);
+    case MouthShape::Mid:
+        return set(0.42, 1.3, 0, 0.45);
+    case MouthShape::Round:
+        return set(0.8, 0.7, 1, 0);
+    case MouthShape::Teeth:
+        return set(0.3, 1, 0, 1);
+    }
+    return pose;
 }
 
 } // namespace
@@ -60,15 +88,29 @@ void Animator::playAppearance()
 
 void Animator::setSpeaking(bool speaking)
 {
+    if (!speaking)
+        setMouth(MouthShape::Closed);
     speaking_ = speaking;
-    speakingTime_ = 0;
+}
+
+void Animator::setMouth(MouthShape shape)
+{
+    if (!speaking_)
+        return;
+    applyMouth(mouthFrom_); // from wherever the mouth is now, even mid-way
+    mouthTo_ = mouthOf(shape);
+    mouthTime_ = 0;
+}
+
+bool Animator::mouthMoving() const
+{
+    return speaking_ || mouthTime_ < kMouthEaseMs;
 }
 
 std::vector<EffectSpec> Animator::advance(double ms)
 {
     lifeTime_ += ms;
-    if (speaking_)
-        speakingTime_ += ms;
+    mouthTime_ += ms;
     if (lifeTime_ > nextBlink_ + kBlinkMs)
         scheduleBlink();
 
@@ -113,12 +155,20 @@ void Animator::applyLife(Pose& pose) const
     pose.squash *= 1 + 0.012 * breath;
     if (lifeTime_ >= nextBlink_ && lifeTime_ < nextBlink_ + kBlinkMs)
         pose.eyesOpen = 0;
-    if (speaking_) {
-        // Two beats that never line up look more like syllables than one steady flap.
-        const double s = speakingTime_ / 1000;
-        pose.mouthOpen =
-            0.15 + 0.55 * std::abs(std::sin(s * 11.0)) + 0.3 * std::abs(std::sin(s * 17.0 + 1.0));
-    }
+    applyMouth(pose);
+}
+
+void Animator::applyMouth(Pose& pose) const
+{
+    const double t = smooth(std::min(1.0, mouthTime_ / kMouthEaseMs));
+    const auto ease = [&](double Pose::*field) {
+        pose.*field = t >= 1 ? mouthTo_.*field
+                             : mouthFrom_.*field + (mouthTo_.*field - mouthFrom_.*field) * t;
+    };
+    ease(&Pose::mouthOpen);
+    ease(&Pose::mouthWidth);
+    ease(&Pose::mouthRound);
+    ease(&Pose::mouthTeeth);
 }
 
 void Animator::scheduleBlink()

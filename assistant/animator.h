@@ -1,13 +1,15 @@
 #pragma once
 
 #include "characterdescription.h"
+#include "mouthshape.h"
 #include "pose.h"
 
 #include <memory>
 #include <vector>
 
-// Plays the character's clips and its quiet life in between (breathing, blinking, a moving
-// mouth while it talks). Time is fed in from outside, so a test can run it at any speed.
+// Plays the character's clips and its quiet life in between (breathing, blinking, the mouth
+// easing from shape to shape while it talks). Time is fed in from outside, so a test can run it at
+// any speed.
 class Animator {
 public:
     explicit Animator(std::shared_ptr<const CharacterDescription> description);
@@ -15,7 +17,12 @@ public:
     // False, and nothing changes, when the character has no clip of that name.
     bool play(const QString& name);
     void playAppearance();
+    // Off eases the mouth shut; while off, mouth shapes are ignored, so that a late one cannot
+    // leave the mouth open at rest.
     void setSpeaking(bool speaking);
+    void setMouth(MouthShape shape);
+    // The mouth needs frames: speaking, or still easing.
+    bool mouthMoving() const;
 
     // Moves time on by the given milliseconds. Returns the effects whose moment has come;
     // finished() tells whether the clip has ended in this step.
@@ -38,6 +45,10 @@ private:
     bool finished_ = false;
     double lifeTime_ = 0;
     double nextBlink_ = 0;
+    void applyMouth(Pose& pose) const;
+
     bool speaking_ = false;
-    double speakingTime_ = 0;
+    Pose mouthFrom_;
+    Pose mouthTo_;
+    double mouthTime_ = 0;
 };

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <utility>
 
 namespace {
@@ -87,18 +88,79 @@ Clip clipOf(const QString& name, const QJsonObject& json)
     return clip;
 }
 
+int jointNamed(const CharacterDescription& d, const QString& name, const QString& where)
+{
+    const auto found = std::find_if(d.joints.begin(), d.joints.end(),
+                                    [&](const JointSpec& j) { return j.name == name; });
+    if (found == d.joints.end())
+        broken(where);
+    return int(found - d.joints.begin());
+}
+
+// A joint is a pivot alone ([x, y]) or an object naming its pivot, parent and pose values.
+JointSpec jointOf(const QString& name, const QJsonValue& value)
+{
+    if (value.isArray())
+        return {name, pointOf(value, name)};
+    const QJsonObject json = value.toObject();
+    JointSpec joint{name, pointOf(json.value(QLatin1String("pivot")), name)};
+    const std::array<std::pair<const char*, double Pose::**>, 5> motions{
+        std::pair{"lift", &joint.lift}, std::pair{"rotate", &joint.rotate},
+        std::pair{"scale", &joint.scale}, std::pair{"squash", &joint.squash},
+        std::pair{"spin", &joint.spin}};
+    for (auto it = json.begin(); it != json.end(); ++it) {
+        const auto motion = std::find_if(motions.begin(), motions.end(), [&](const auto& m) {
+            return it.key() == QLatin1String(m.first);
+        });
+        if (motion != motions.end())
+            *motion->second = fieldNamed(it.value().toString());
+        else if (it.key() != QLatin1String("pivot") && it.key() != QLatin1String("parent"))
+            broken(QStringLiteral("%1.%2").arg(name, it.key()));
+    }
+    return joint;
+}
+
+// Orders the joints parents first, so that one pass composes each on its parent's transform.
+void readJoints(CharacterDescription& d, const QJsonObject& joints)
+{
+    QStringList placing; // the chain being placed, to catch a joint that is its own ancestor
+    const std::function<int(const QString&)> place = [&](const QString& name) -> int {
+        for (std::size_t i = 0; i < d.joints.size(); ++i)
+            if (d.joints[i].name == name)
+                return int(i);
+        if (!joints.contains(name) || placing.contains(name))
+            broken(QStringLiteral("giunto «%1»").arg(name));
+        const QJsonValue value = joints.value(name);
+        JointSpec joint = jointOf(name, value);
+        const QString parent = value.toObject().value(QLatin1String("parent")).toString();
+        if (!parent.isEmpty()) {
+            placing.append(name);
+            joint.parent = place(parent);
+            placing.removeLast();
+        }
+        d.joints.push_back(joint);
+        return int(d.joints.size()) - 1;
+    };
+    for (auto it = joints.begin(); it != joints.end(); ++it)
+        place(it.key());
+    if (!joints.contains(QLatin1String("body")))
+        broken(QStringLiteral("body"));
+    d.bodyJoint = place(QStringLiteral("body"));
+}
+
 void readParts(CharacterDescription& d, const QJsonArray& parts, const QString& artFolder)
 {
     for (const QJsonValue& value : parts) {
         const QJsonObject part = value.toObject();
-        PartSpec design{part.value(QLatin1String("joint")).toString(),
+        const QString where = QStringLiteral("parte");
+        PartSpec design{jointNamed(d, part.value(QLatin1String("joint")).toString(), where),
                         {},
                         part.value(QLatin1String("draw")).toString()};
         const QString file = part.value(QLatin1String("file")).toString();
         if (!file.isEmpty())
             design.file = artFolder + QLatin1Char('/') + file;
-        if (!d.joints.contains(design.joint) || (design.file.isEmpty() == design.draw.isEmpty()))
-            broken(QStringLiteral("parte"));
+        if (design.file.isEmpty() == design.draw.isEmpty())
+            broken(where);
         d.parts.push_back(design);
     }
 }
@@ -107,12 +169,18 @@ void readAnchors(CharacterDescription& d, const QJsonObject& anchors)
 {
     for (auto it = anchors.begin(); it != anchors.end(); ++it) {
         const QJsonObject anchor = it.value().toObject();
-        AnchorSpec design{anchor.value(QLatin1String("joint")).toString(),
-                          pointOf(anchor.value(QLatin1String("point")), it.key())};
-        if (!d.joints.contains(design.joint))
-            broken(it.key());
-        d.anchors.insert(it.key(), design);
+        d.anchors.insert(it.key(),
+                         {jointNamed(d, anchor.value(QLatin1String("joint")).toString(), it.key()),
+                          pointOf(anchor.value(QLatin1String("point")), it.key())});
     }
+}
+
+// An effect from a point the figure does not have would start from its feet unnoticed.
+void checkEffects(const CharacterDescription& d, const Clip& clip)
+{
+    for (const EffectSpec& effect : clip.effects)
+        if (!d.anchors.contains(effect.anchor))
+            broken(QStringLiteral("%1: «%2»").arg(clip.name, effect.anchor));
 }
 
 } // namespace
@@ -142,16 +210,11 @@ CharacterDescription CharacterDescription::fromJson(const QByteArray& json,
         broken(error.errorString());
 
     CharacterDescription d;
-    d.title = root.value(QLatin1String("title")).toString();
     const QPointF box = pointOf(root.value(QLatin1String("viewBox")), QStringLiteral("viewBox"));
     d.viewBox = QSizeF(box.x(), box.y());
     if (d.viewBox.isEmpty())
         broken(QStringLiteral("viewBox"));
-    const QJsonObject joints = root.value(QLatin1String("joints")).toObject();
-    for (auto it = joints.begin(); it != joints.end(); ++it)
-        d.joints.insert(it.key(), pointOf(it.value(), it.key()));
-    if (!d.joints.contains(QStringLiteral("body")))
-        broken(QStringLiteral("body"));
+    readJoints(d, root.value(QLatin1String("joints")).toObject());
     readParts(d, root.value(QLatin1String("parts")).toArray(), artFolder);
     for (const QJsonValue& eye : root.value(QLatin1String("eyes")).toArray())
         d.eyes.push_back(pointOf(eye, QStringLiteral("eyes")));
@@ -162,6 +225,9 @@ CharacterDescription CharacterDescription::fromJson(const QByteArray& json,
     const QJsonObject animations = root.value(QLatin1String("animations")).toObject();
     for (auto it = animations.begin(); it != animations.end(); ++it)
         d.animations.insert(it.key(), clipOf(it.key(), it.value().toObject()));
+    checkEffects(d, d.appearance);
+    for (const Clip& clip : std::as_const(d.animations))
+        checkEffects(d, clip);
     return d;
 }
 

@@ -37,15 +37,29 @@ struct Clip {
     std::vector<EffectSpec> effects;
 };
 
+// A point the figure turns about, carried by its parent joint and moved by the pose values it
+// names (a null field leaves that motion out): lifted, turned, scaled about the pivot, squashed
+// upright, and spun about its upright axis (seen from the front, a horizontal squeeze).
+struct JointSpec {
+    QString name;
+    QPointF pivot;
+    int parent = -1; // index in CharacterDescription::joints, always before this joint
+    double Pose::*lift = nullptr;
+    double Pose::*rotate = nullptr;
+    double Pose::*scale = nullptr;
+    double Pose::*squash = nullptr;
+    double Pose::*spin = nullptr;
+};
+
 // A drawing layer: an SVG file or one of the faces drawn in code, moved by a joint.
 struct PartSpec {
-    QString joint;
+    int joint = 0;
     QString file; // resource path, empty for drawn parts
     QString draw; // "eyes" or "mouth" for drawn parts
 };
 
 struct AnchorSpec {
-    QString joint;
+    int joint = 0;
     QPointF point;
 };
 
@@ -61,9 +75,9 @@ public:
     static CharacterDescription fromFile(const QString& file);
     static CharacterDescription fromJson(const QByteArray& json, const QString& artFolder);
 
-    QString title;
     QSizeF viewBox;
-    QHash<QString, QPointF> joints;
+    std::vector<JointSpec> joints; // parents first; "body" is always there
+    int bodyJoint = 0;             // where the figure stands, and effects start by default
     std::vector<PartSpec> parts;
     std::vector<QPointF> eyes;
     QPointF mouth;

@@ -105,9 +105,16 @@ void CharacterWindow::setSpeaking(bool speaking)
     keepTicking();
 }
 
+void CharacterWindow::setMouth(MouthShape shape)
+{
+    animator_.setMouth(shape);
+    keepTicking();
+}
+
 void CharacterWindow::keepTicking()
 {
-    const bool busy = animator_.isPlaying() || gliding_ || !sparkles_.isEmpty();
+    const bool busy =
+        animator_.isPlaying() || animator_.mouthMoving() || gliding_ || !sparkles_.isEmpty();
     const int interval = busy ? kActiveFrameMs : kRestingFrameMs;
     if (!busy && !isVisible()) {
         ticker_.stop();

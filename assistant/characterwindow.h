@@ -26,6 +26,8 @@ public:
     bool play(const QString& animation);
     void glideTo(QPoint topLeft);
     void setSpeaking(bool speaking);
+    // Eases the mouth to a shape while speaking (the voice calls it as sounds are heard).
+    void setMouth(MouthShape shape);
 
     QString clipName() const { return animator_.clipName(); }
     // The last frame drawn, at the screen's device pixel ratio.

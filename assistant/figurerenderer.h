@@ -30,7 +30,8 @@ public:
     QSizeF viewBox() const { return description_->viewBox; }
 
 private:
-    QTransform jointTransform(const Pose& pose, const QString& joint) const;
+    // One transform per joint of the description, each composed on its parent's.
+    std::vector<QTransform> jointTransforms(const Pose& pose) const;
     void paintEyes(QPainter& painter, const Pose& pose) const;
     void paintMouth(QPainter& painter, const Pose& pose) const;
     void paintGlow(QPainter& painter, const Pose& pose) const;

@@ -1,9 +1,11 @@
 // The wizard's animations and its quiet life, rendered off screen.
 #include "animator.h"
+#include "assistanterror.h"
 #include "characterdescription.h"
 #include "figurerenderer.h"
 #include "sparklefield.h"
 
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QtTest>
@@ -14,6 +16,10 @@ namespace {
 const QStringList kGameAnimations{QStringLiteral("Announce"), QStringLiteral("congratulate"),
                                   QStringLiteral("congratulate_2"), QStringLiteral("wave")};
 constexpr double kStepMs = 20;
+const QString kArt = QStringLiteral(":/assistant/characters");
+const QList<MouthShape> kShapes{MouthShape::Closed, MouthShape::Open, MouthShape::Mid,
+                                MouthShape::Round, MouthShape::Teeth};
+constexpr const char* kShapeNames[] = {"closed", "open", "mid", "round", "teeth"};
 
 // Runs the animator (and the sparkles it lets loose) for the given time.
 void run(Animator& animator, SparkleField& sparkles, const FigureRenderer& renderer, double ms)
@@ -58,7 +64,20 @@ qint64 opaquePixels(const QImage& image)
     return count;
 }
 
+QByteArray merlinJson()
+{
+    QFile file(kArt + QStringLiteral("/merlin.json"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+qint64 differingPixels(const QImage& a, const QImage& b)
+{
+    return qint64(std::lround(differingShare(a, b) * a.width() * a.height()));
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Pose)
 
 class TestFigure : public QObject {
     Q_OBJECT
@@ -71,9 +90,23 @@ private slots:
     void appearanceFadesIn();
     void unknownAnimationChangesNothing();
     void idleLifeBlinksAndBreathes();
-    void mouthMovesOnlyWhileSpeaking();
+    void mouthShapesLookDifferent_data();
+    void mouthShapesLookDifferent();
+    void mouthEases_data();
+    void mouthEases();
+    void mouthRestsClosed_data();
+    void mouthRestsClosed();
+    void renamedJointsMoveTheirParts_data();
+    void renamedJointsMoveTheirParts();
+    void badJointsAreRefused_data();
+    void badJointsAreRefused();
 
 private:
+    // The face at the game's height of 205 px, around the mouth.
+    QImage mouth(const Pose& pose) const;
+    // The pose after speaking each shape for its time in turn.
+    Pose speaking(const QList<MouthShape>& shapes, const QList<double>& ms) const;
+
     std::shared_ptr<const CharacterDescription> merlin_;
 };
 
@@ -81,6 +114,30 @@ void TestFigure::initTestCase()
 {
     merlin_ = std::make_shared<const CharacterDescription>(
         CharacterDescription::fromFile(QStringLiteral("Merlin.acs")));
+}
+
+QImage TestFigure::mouth(const Pose& pose) const
+{
+    QImage image(164, 205, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        FigureRenderer(merlin_).paint(painter, pose, SparkleField(), QSizeF(image.size()));
+    }
+    const QPointF centre = merlin_->mouth * (205.0 / merlin_->viewBox.height());
+    return image.copy(QRect(centre.toPoint() - QPoint(10, 8), QSize(20, 16)));
+}
+
+Pose TestFigure::speaking(const QList<MouthShape>& shapes, const QList<double>& ms) const
+{
+    Animator animator(merlin_);
+    animator.setSpeaking(true);
+    for (qsizetype i = 0; i < shapes.size(); ++i) {
+        animator.setMouth(shapes[i]);
+        for (double t = 0; t < ms[i]; t += 10)
+            animator.advance(10);
+    }
+    return animator.pose();
 }
 
 void TestFigure::gameAnimationsLastOneToThreeSeconds_data()
@@ -184,25 +241,139 @@ void TestFigure::idleLifeBlinksAndBreathes()
     QVERIFY(!animator.isPlaying());
 }
 
-void TestFigure::mouthMovesOnlyWhileSpeaking()
+void TestFigure::mouthShapesLookDifferent_data()
 {
+    QTest::addColumn<MouthShape>("a");
+    QTest::addColumn<MouthShape>("b");
+    for (int i = 0; i < kShapes.size(); ++i)
+        for (int j = i + 1; j < kShapes.size(); ++j)
+            QTest::addRow("%s/%s", kShapeNames[i], kShapeNames[j]) << kShapes[i] << kShapes[j];
+}
+
+// At the game's height, a dozen pixels of the mouth at least tell each pair apart.
+void TestFigure::mouthShapesLookDifferent()
+{
+    QFETCH(MouthShape, a);
+    QFETCH(MouthShape, b);
+    const QImage first = mouth(speaking({a}, {200}));
+    QVERIFY(differingPixels(first, mouth(speaking({b}, {200}))) >= 12);
+}
+
+void TestFigure::mouthEases_data()
+{
+    QTest::addColumn<MouthShape>("from");
+    QTest::addColumn<MouthShape>("to");
+    QTest::newRow("closed to open") << MouthShape::Closed << MouthShape::Open;
+    QTest::newRow("round to teeth") << MouthShape::Round << MouthShape::Teeth;
+    QTest::newRow("mid to closed") << MouthShape::Mid << MouthShape::Closed;
+}
+
+// Half-way the mouth is neither shape; 70 ms on it is the new one exactly.
+void TestFigure::mouthEases()
+{
+    QFETCH(MouthShape, from);
+    QFETCH(MouthShape, to);
+    // Against the ends at the same moment of the breath, which moves the mouth too.
+    const QImage middle = mouth(speaking({from, to}, {200, 30}));
+    QVERIFY(differingPixels(middle, mouth(speaking({from}, {230}))) > 0);
+    QVERIFY(differingPixels(middle, mouth(speaking({to}, {230}))) > 0);
+    QCOMPARE(mouth(speaking({from, to}, {200, 70})), mouth(speaking({to}, {270})));
+}
+
+void TestFigure::mouthRestsClosed_data()
+{
+    QTest::addColumn<bool>("stopSpeaking");
+    QTest::addColumn<MouthShape>("last");
+    QTest::newRow("speech ends") << true << MouthShape::Open;
+    QTest::newRow("closed shape") << false << MouthShape::Closed;
+    QTest::newRow("shape after speech") << true << MouthShape::Round;
+}
+
+void TestFigure::mouthRestsClosed()
+{
+    QFETCH(bool, stopSpeaking);
+    QFETCH(MouthShape, last);
+    FigureRenderer renderer(merlin_);
     Animator animator(merlin_);
-    auto mouthRange = [&] {
-        double lowest = 2;
-        double highest = -1;
-        for (int i = 0; i < 100; ++i) {
-            animator.advance(kStepMs);
-            lowest = std::min(lowest, animator.pose().mouthOpen);
-            highest = std::max(highest, animator.pose().mouthOpen);
-        }
-        return std::pair{lowest, highest};
-    };
-    QCOMPARE(mouthRange(), (std::pair{0.0, 0.0}));
     animator.setSpeaking(true);
-    const auto [low, high] = mouthRange();
-    QVERIFY(high - low > 0.4);
-    animator.setSpeaking(false);
-    QCOMPARE(mouthRange(), (std::pair{0.0, 0.0}));
+    animator.setMouth(MouthShape::Open);
+    animator.advance(200);
+    if (stopSpeaking) {
+        animator.setSpeaking(false);
+        QVERIFY(animator.mouthMoving());
+    }
+    animator.setMouth(last); // after the speech, a late shape changes nothing
+    animator.advance(100);
+    Animator resting(merlin_); // breathing alike
+    resting.advance(300);
+    QCOMPARE(mouth(animator.pose()), mouth(resting.pose()));
+    QCOMPARE(animator.mouthMoving(), !stopSpeaking);
+}
+
+void TestFigure::renamedJointsMoveTheirParts_data()
+{
+    QTest::addColumn<QString>("joint");
+    QTest::addColumn<QString>("renamed");
+    QTest::addColumn<Pose>("pose");
+    Pose hat;
+    hat.hatLift = -18;
+    hat.hatSpin = 40;
+    Pose arm;
+    arm.armWand = -120;
+    QTest::newRow("hat") << "hat"
+                         << "cappello" << hat;
+    QTest::newRow("wand arm") << "armWand"
+                              << "bacchetta" << arm;
+}
+
+void TestFigure::renamedJointsMoveTheirParts()
+{
+    QFETCH(QString, joint);
+    QFETCH(QString, renamed);
+    QFETCH(Pose, pose);
+    // The joint's own entry and the parts and anchors on it, not the pose values it names.
+    const QByteArray from = '"' + joint.toUtf8() + '"';
+    const QByteArray to = '"' + renamed.toUtf8() + '"';
+    const QByteArray json = merlinJson()
+                                .replace(from + ": {", to + ": {")
+                                .replace(R"("joint": )" + from, R"("joint": )" + to);
+    QVERIFY(json != merlinJson());
+    FigureRenderer theirs(
+        std::make_shared<const CharacterDescription>(CharacterDescription::fromJson(json, kArt)));
+    FigureRenderer ours(merlin_);
+    const QImage moved = render(theirs, pose, SparkleField());
+    QVERIFY(differingShare(moved, render(theirs, Pose(), SparkleField())) > 0.01);
+    QCOMPARE(moved, render(ours, pose, SparkleField()));
+}
+
+void TestFigure::badJointsAreRefused_data()
+{
+    QTest::addColumn<QByteArrayList>("edits"); // what to replace, and by what, in turn
+    const QByteArray arm = R"("parent": "body", "rotate": "armFree")";
+    QTest::newRow("unknown pose value")
+        << QByteArrayList{arm, R"("parent": "body", "rotate": "tail")"};
+    QTest::newRow("unknown parent")
+        << QByteArrayList{arm, R"("parent": "torso", "rotate": "armFree")"};
+    QTest::newRow("own ancestor") << QByteArrayList{arm, R"("parent": "hat", "rotate": "armFree")",
+                                                    R"("parent": "body", "lift")",
+                                                    R"("parent": "armFree", "lift")"};
+    QTest::newRow("unknown motion")
+        << QByteArrayList{arm, R"("parent": "body", "turn": "armFree")"};
+    QTest::newRow("pivot not a point")
+        << QByteArrayList{R"("pivot": [94, 158])", R"("pivot": [94])"};
+    QTest::newRow("effect from nowhere")
+        << QByteArrayList{R"("anchor": "centre")", R"("anchor": "feet")"};
+}
+
+void TestFigure::badJointsAreRefused()
+{
+    QFETCH(QByteArrayList, edits);
+    QByteArray json = merlinJson();
+    for (qsizetype i = 0; i + 1 < edits.size(); i += 2) {
+        QVERIFY2(json.contains(edits[i]), edits[i].constData());
+        json.replace(edits[i], edits[i + 1]);
+    }
+    QVERIFY_THROWS_EXCEPTION(AssistantError, CharacterDescription::fromJson(json, kArt));
 }
 
 QTEST_MAIN(TestFigure)

@@ -3,7 +3,7 @@
 #include "balloonwindow.h"
 #include "characterdescription.h"
 #include "characterwindow.h"
-#include "espeakvoice.h"
+#include "voice.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -50,10 +50,8 @@ AgentCharacter::AgentCharacter(const QString& name,
     , pace_(options.pace > 0 ? options.pace : 1.0)
     , figure_(std::make_unique<CharacterWindow>(std::move(description), pace_))
     , balloon_(std::make_unique<BalloonWindow>())
-    , voice_(options.makeVoice ? options.makeVoice() : nullptr)
+    , voice_(options.makeVoice())
 {
-    if (!voice_)
-        voice_ = std::make_unique<EspeakVoice>(pace_);
     figure_->setWindowTitle(name);
     figure_->setAccessibleName(name);
     figure_->move(restingPlace(figure_->size()));
@@ -76,6 +74,8 @@ AgentCharacter::AgentCharacter(const QString& name,
             balloon_->follow(geometry);
     });
     connect(voice_.get(), &Voice::finished, this, &AgentCharacter::endSpeech);
+    connect(voice_.get(), &Voice::wordHeard, balloon_.get(), &BalloonWindow::markWord);
+    connect(voice_.get(), &Voice::mouthShaped, figure_.get(), &CharacterWindow::setMouth);
     connect(voice_.get(), &Voice::unavailable, this,
             [this](Voice::Trouble trouble) { reportVoiceTrouble(troubleMessage(trouble, name_)); });
 }

@@ -3,12 +3,18 @@
 #include "agentcharacter.h"
 #include "assistanterror.h"
 #include "characterdescription.h"
+#include "espeakvoice.h"
 
 #include <utility>
 
 AgentCharacters::AgentCharacters(AgentOptions options)
     : options_(std::move(options))
-{}
+{
+    if (!options_.makeVoice)
+        options_.makeVoice = [pace = options_.pace] {
+            return std::make_unique<EspeakVoice>(pace);
+        };
+}
 
 AgentCharacters::~AgentCharacters() = default;
 

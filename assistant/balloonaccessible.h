@@ -17,13 +17,13 @@ public:
     QAccessible::Role role() const override;
     void* interface_cast(QAccessible::InterfaceType type) override;
 
-    // The text interface: read-only, no caret and no selection.
+    // The text interface: read-only; the word being heard is its selection and caret.
     void selection(int selectionIndex, int* startOffset, int* endOffset) const override;
-    int selectionCount() const override { return 0; }
+    int selectionCount() const override;
     void addSelection(int, int) override {}
     void removeSelection(int) override {}
     void setSelection(int, int, int) override {}
-    int cursorPosition() const override { return 0; }
+    int cursorPosition() const override;
     void setCursorPosition(int) override {}
     QString text(int startOffset, int endOffset) const override;
     int characterCount() const override;

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
+#include <QTextLayout>
 #include <QWindow>
 #include <algorithm>
 
@@ -50,6 +51,8 @@ BalloonWindow::BalloonWindow()
 
 void BalloonWindow::showText(const QString& text, const QRect& figure)
 {
+    markStart_ = -1;
+    markLength_ = 0;
     announce(text);
     bodies_.clear();
     for (const int width : kTextWidths) {
@@ -181,5 +184,47 @@ void BalloonWindow::paintEvent(QPaintEvent*)
     painter.setBrush(QColor(0xff, 0xfb, 0xe8));
     painter.drawPath(outline());
     painter.setPen(QColor(0x2b, 0x1d, 0x3f));
-    painter.drawText(textArea(), Qt::TextWordWrap | Qt::AlignCenter, text_);
+
+    // Laid out by hand, so the word being heard can be found on its line.
+    const QRect area = textArea();
+    QTextLayout layout(text_, font(), this);
+    QTextOption option(Qt::AlignHCenter);
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    qreal height = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(area.width());
+        line.setPosition(QPointF(0, height));
+        height += line.height();
+    }
+    layout.endLayout();
+    QList<QTextLayout::FormatRange> marks;
+    if (markStart_ >= 0 && markLength_ > 0) {
+        QTextCharFormat heard;
+        heard.setBackground(QColor(0xff, 0xd5, 0x4f));
+        heard.setForeground(QColor(0x2b, 0x1d, 0x3f));
+        marks.push_back({markStart_, markLength_, heard});
+    }
+    layout.draw(&painter, QPointF(area.left(), area.top() + (area.height() - height) / 2), marks);
+}
+
+void BalloonWindow::markWord(int start, int length)
+{
+    if (start < 0 || length <= 0 || start + length > text_.size()) {
+        start = -1;
+        length = 0;
+    }
+    if (start == markStart_ && length == markLength_)
+        return;
+    markStart_ = start;
+    markLength_ = length;
+    update();
+    // A braille display follows the voice as it would a caret.
+    if (start >= 0) {
+        QAccessibleTextCursorEvent caret(this, start);
+        QAccessible::updateAccessibility(&caret);
+    }
+    QAccessibleTextSelectionEvent selected(this, std::max(start, 0), std::max(start, 0) + length);
+    QAccessible::updateAccessibility(&selected);
 }

@@ -18,6 +18,10 @@ public:
     void showText(const QString& text, const QRect& figure);
     void follow(const QRect& figure);
     QString text() const { return text_; }
+    // Marks the word being heard (start -1: none), for the eye and for screen readers.
+    void markWord(int start, int length);
+    int markedStart() const { return markStart_; }
+    int markedLength() const { return markLength_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -30,6 +34,8 @@ private:
     void announce(const QString& text);
 
     QString text_;
+    int markStart_ = -1;
+    int markLength_ = 0;
     QList<QSize> bodies_; // the words wrapped to each width tried, widest first
     BalloonPlacement::Side side_ = BalloonPlacement::Side::Right;
     QPoint tip_; // where the tail points, in the balloon's own coordinates

@@ -17,6 +17,8 @@ public:
     }
     void stop() override { speaking = false; }
 
+    void hear(int start, int length) { emit wordHeard(start, length); }
+
     void finish()
     {
         if (!speaking)

@@ -28,6 +28,7 @@ private slots:
     void unknownAnimationIsSkipped();
     void balloonShowsTheWordsAndLingers();
     void screenReadersFollowTheBalloon();
+    void balloonMarksTheWordHeard();
     void showingAVisibleCharacterIsImmediate();
     void heightKeepsTheFiguresProportions_data();
     void heightKeepsTheFiguresProportions();
@@ -244,6 +245,52 @@ void TestQueue::screenReadersFollowTheBalloon()
         QCOMPARE(text->text(0, text->characterCount()), said);
         voice_->finish();
     }
+}
+
+void TestQueue::balloonMarksTheWordHeard()
+{
+    AgentCharacter& merlin = loadMerlin();
+    showAndSettle(merlin);
+    const QString correction = QStringLiteral("Il numero è ventitre");
+    merlin.Speak(correction);
+    QTRY_COMPARE(merlin.balloonText(), correction);
+    BalloonWindow* balloon = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<BalloonWindow*>(widget))
+            balloon = found;
+    QVERIFY(balloon);
+    const QColor mark(0xff, 0xd5, 0x4f);
+    const auto markedPixels = [&] {
+        const QImage shot = balloon->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                count += shot.pixelColor(x, y) == mark;
+        return count;
+    };
+    QCOMPARE(markedPixels(), 0);
+    QAccessibleTextInterface* text =
+        QAccessible::queryAccessibleInterface(balloon)->textInterface();
+
+    voice_->hear(12, 8); // "ventitre"
+    QVERIFY(markedPixels() > 0);
+    int start = 0;
+    int end = 0;
+    QCOMPARE(text->selectionCount(), 1);
+    text->selection(0, &start, &end);
+    QCOMPARE(correction.mid(start, end - start), "ventitre");
+    QCOMPARE(text->cursorPosition(), 12);
+
+    voice_->hear(-1, 0);
+    QCOMPARE(markedPixels(), 0);
+    QCOMPARE(text->selectionCount(), 0);
+    // A mark left over from one text never shows in the next.
+    voice_->hear(0, 2);
+    voice_->finish();
+    merlin.Speak(QStringLiteral("Sei grande"));
+    QTRY_COMPARE(merlin.balloonText(), "Sei grande");
+    QCOMPARE(markedPixels(), 0);
+    QCOMPARE(text->selectionCount(), 0);
 }
 
 void TestQueue::showingAVisibleCharacterIsImmediate()

@@ -3,6 +3,7 @@
 #include "pacedplayer.h"
 #include "sinkplayer.h"
 #include "speechengine.h"
+#include "spokenform.h"
 
 #include <QMediaDevices>
 #include <algorithm>
@@ -50,7 +51,7 @@ void EspeakVoice::say(const QString& text)
     synthesised_ = false;
     speaking_ = true;
     job_ = engine_->synthesize(
-        text, this,
+        spokenForm(text), this,
         [this](const QByteArray& pcm, int rate, const std::vector<SpeechMark>& marks) {
             onChunk(pcm, rate, marks);
         },

@@ -98,6 +98,7 @@ void Animator::setMouth(MouthShape shape)
     if (!speaking_)
         return;
     applyMouth(mouthFrom_); // from wherever the mouth is now, even mid-way
+    mouth_ = shape;
     mouthTo_ = mouthOf(shape);
     mouthTime_ = 0;
 }

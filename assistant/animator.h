@@ -23,6 +23,8 @@ public:
     void setMouth(MouthShape shape);
     // The mouth needs frames: speaking, or still easing.
     bool mouthMoving() const;
+    // The shape the mouth is taking or has taken.
+    MouthShape mouth() const { return mouth_; }
 
     // Moves time on by the given milliseconds. Returns the effects whose moment has come;
     // finished() tells whether the clip has ended in this step.
@@ -48,6 +50,7 @@ private:
     void applyMouth(Pose& pose) const;
 
     bool speaking_ = false;
+    MouthShape mouth_ = MouthShape::Closed;
     Pose mouthFrom_;
     Pose mouthTo_;
     double mouthTime_ = 0;

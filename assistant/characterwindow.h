@@ -28,6 +28,7 @@ public:
     void setSpeaking(bool speaking);
     // Eases the mouth to a shape while speaking (the voice calls it as sounds are heard).
     void setMouth(MouthShape shape);
+    MouthShape mouth() const { return animator_.mouth(); }
 
     QString clipName() const { return animator_.clipName(); }
     // The last frame drawn, at the screen's device pixel ratio.

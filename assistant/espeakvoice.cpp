@@ -100,6 +100,7 @@ void EspeakVoice::onChunk(const QByteArray& pcm, int sampleRate,
     }
     bytes_ += pcm.size();
     player_->append(pcm);
+    followPlayed(); // the first word is marked with its first sound, not a look later
 }
 
 void EspeakVoice::onSynthesised(bool spoken)

@@ -25,6 +25,7 @@ public:
     void append(const QByteArray& pcm) override { sink_->append(pcm); }
     void end() override
     {
+        ended = true;
         if (!held)
             QMetaObject::invokeMethod(this, &PcmPlayer::drained, Qt::QueuedConnection);
     }
@@ -34,6 +35,7 @@ public:
 
     int rate = 0;
     bool held = false;
+    bool ended = false;
     qint64 played = 0;
 
 private:

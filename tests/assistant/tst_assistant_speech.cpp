@@ -93,6 +93,31 @@ private:
     std::vector<SpeechMark> marks_;
 };
 
+// The process's espeak-ng engine, keeping the word marks it makes.
+class RecordingSynthesiser : public Synthesiser {
+public:
+    std::shared_ptr<SpeechJob> synthesize(const QString& text, QObject* receiver,
+                                          ChunkHandler onChunk, DoneHandler onDone) override
+    {
+        return engine_->synthesize(
+            text, receiver,
+            [this, onChunk](const QByteArray& pcm, int rate, const std::vector<SpeechMark>& marks) {
+                for (const SpeechMark& mark : marks)
+                    if (mark.kind == SpeechMark::Kind::Word)
+                        words.push_back(mark);
+                onChunk(pcm, rate, marks);
+            },
+            onDone);
+    }
+    void cancel(const std::shared_ptr<SpeechJob>& job) override { engine_->cancel(job); }
+    bool hasVoice() override { return engine_->hasVoice(); }
+
+    std::vector<SpeechMark> words;
+
+private:
+    std::shared_ptr<SpeechEngine> engine_ = SpeechEngine::shared();
+};
+
 } // namespace
 
 class TestSpeech : public QObject {
@@ -108,6 +133,8 @@ private slots:
     void mouthForEachFamilyOfSounds_data();
     void mouthForEachFamilyOfSounds();
     void voiceMarksWhatHasBeenHeard();
+    void anyTextIsReadAlongToItsEnd_data();
+    void anyTextIsReadAlongToItsEnd();
     void voiceReadsAlongWithoutASoundCard();
     void voicePlaysWhatTheEngineMakes();
     void voiceFinishesWithoutASoundCard();
@@ -291,6 +318,68 @@ void TestSpeech::voiceMarksWhatHasBeenHeard()
     QCOMPARE(finished.count(), 1);
     QCOMPARE(words.last(), (QVariantList{-1, 0}));
     QCOMPARE(mouths.last().first().value<MouthShape>(), MouthShape::Closed);
+}
+
+void TestSpeech::anyTextIsReadAlongToItsEnd_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("hasWords");
+    QTest::newRow("empty") << QString() << false;
+    QTest::newRow("only punctuation") << "?! ... ,;" << false;
+    QTest::newRow("accents and unknown characters")
+        << QStringLiteral("Perché però… \U0001F9D9 ĳ 中文\u200b ß ") + QChar(0xD800) + " fine"
+        << true;
+    QStringList greetings;
+    for (int i = 0; i < 12; ++i)
+        greetings << kGreeting;
+    QTest::newRow("long text") << greetings.join(' ') << true;
+}
+
+// With the real engine and a sound card played as far as the test says: every word is marked
+// in turn, inside the text, up to the last one; then nothing is.
+void TestSpeech::anyTextIsReadAlongToItsEnd()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, hasWords);
+    auto synthesiser = std::make_shared<RecordingSynthesiser>();
+    RecordingPlayer* player = nullptr;
+    QByteArray played;
+    EspeakVoice voice(
+        10,
+        [&] {
+            auto made = std::make_unique<RecordingPlayer>(&played);
+            made->held = true;
+            player = made.get();
+            return made;
+        },
+        synthesiser);
+    QSignalSpy words(&voice, &Voice::wordHeard);
+    QSignalSpy finished(&voice, &Voice::finished);
+    voice.say(text);
+    QTRY_VERIFY_WITH_TIMEOUT(finished.count() == 1 || (player && player->ended), 20000);
+
+    const std::vector<SpeechMark>& marks = synthesiser->words;
+    QCOMPARE(!marks.empty(), hasWords);
+    qint64 previous = 0;
+    for (const SpeechMark& mark : marks) {
+        QVERIFY(mark.start >= 0 && mark.length > 0 && mark.start + mark.length <= text.size());
+        QVERIFY(mark.sample >= previous && mark.sample <= played.size() / 2);
+        previous = mark.sample;
+    }
+    if (hasWords) // the last word of the text is among them
+        QVERIFY(marks.back().start + marks.back().length >= text.trimmed().size() - 1);
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+        if (i + 1 < marks.size() && marks[i + 1].sample == marks[i].sample)
+            continue; // said at once: only the later one is ever heard
+        player->played = (marks[i].sample + 1) * 1'000'000 / player->rate;
+        const QVariantList expected{marks[i].start, marks[i].length};
+        QTRY_VERIFY2(!words.isEmpty() && words.last() == expected,
+                     qPrintable(text.mid(marks[i].start, marks[i].length)));
+    }
+    if (player)
+        player->finish();
+    QTRY_COMPARE(finished.count(), 1);
+    QVERIFY(words.isEmpty() || words.last() == (QVariantList{-1, 0}));
 }
 
 void TestSpeech::voiceReadsAlongWithoutASoundCard()

@@ -2,8 +2,9 @@
 """One game of Perlobin played through X, checked on the accessibility bus and by ear.
 Usage: play.py PID RECORDING START, where RECORDING (s16le, mono, 16 kHz) held START bytes when
 the game PID started."""
-import array, math, os, re, subprocess, sys, time  # noqa: E401
+import array, math, os, re, struct, subprocess, sys, time, zlib  # noqa: E401
 import gi
+import numpy
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi, GLib  # noqa: E402
 import pyatspi  # noqa: E402
@@ -134,6 +135,62 @@ def heard(what, path, begin, end, at_least):
           f"median {loud[len(loud) // 2] if loud else 0:.0f}, loudest {max(rms):.0f}")
     check(len(loud) >= 10 * at_least, f"{what}: not loud for {at_least} s")
 
+MARK = (0xFF, 0xD5, 0x4F)  # the colour behind the word being said
+
+def screenshot(extents):
+    """The screen inside extents (x, y, width, height), as rows of RGB."""
+    x, y, w, h = extents
+    ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "-crop", f"{w}x{h}+{x}+{y}",
+                          "ppm:-"], capture_output=True, check=True, timeout=10).stdout
+    magic, width, height, _, pixels = ppm.split(maxsplit=4)
+    return numpy.frombuffer(pixels, numpy.uint8).reshape(int(height), int(width), 3)
+
+def save_png(image, path):
+    rows = b"".join(b"\0" + row.tobytes() for row in image)
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data
+                + struct.pack(">I", zlib.crc32(kind + data)))
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(
+            ">IIBBBBB", image.shape[1], image.shape[0], 8, 2, 0, 0, 0))
+                + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+
+def mark_box(image):
+    """Where the mark shows in a screenshot: (top, left, bottom, right), None if nowhere."""
+    ys, xs = numpy.nonzero(numpy.all(image == MARK, axis=2))
+    return (ys.min(), xs.min(), ys.max(), xs.max()) if len(ys) > 20 else None
+
+def selected(note):
+    """The balloon's selection, as a braille display reads it: (start, text), None if none."""
+    t = note.queryText()
+    if t.getNSelections() == 0:
+        return None
+    begin, end = t.getSelection(0)
+    return begin, t.getText(begin, end)
+
+def read_along(app, shots):
+    """Follows the balloon's selection while the greeting is heard, with a screenshot of each
+    new word; returns what was seen once the selection has been gone for half a second."""
+    note = find(app, pyatspi.ROLE_NOTIFICATION, deep=False)
+    extents = tuple(note.queryComponent().getExtents(pyatspi.DESKTOP_COORDS))
+    seen, gone_since, deadline = [], None, time.monotonic() + 20
+    while time.monotonic() < deadline:
+        while GLib.MainContext.default().iteration(False):
+            pass
+        word = selected(note)
+        if word is None:
+            gone_since = gone_since or time.monotonic()
+            if seen and time.monotonic() - gone_since > 0.5:
+                break
+        elif not seen or word != seen[-1][0]:
+            gone_since = None
+            image = screenshot(extents)
+            if shots:
+                save_png(image, os.path.join(shots, f"greeting-{len(seen):02}.png"))
+            seen.append((word, mark_box(image)))
+        time.sleep(0.005)
+    return seen
+
 events = []  # (role, new name) of every name change announced, in order
 
 def on_name_change(event):
@@ -177,8 +234,25 @@ def play(pid, path, start):
     buttons = {o.name for o in tree(frame) if o.getRole() == pyatspi.ROLE_PUSH_BUTTON}
     check({"Nuovo calcolo", "Exit"} <= buttons, f"the buttons: {buttons}")
 
-    print("2. Merlin greets: heard, and in the balloon")
+    print("2. Merlin greets: heard, and in the balloon, word by word")
     poll("the greeting in the balloon", says(app, lambda t: t == GREETING))
+    shots = os.environ.get("PERLOBIN_SHOTS")
+    if shots:
+        os.makedirs(shots, exist_ok=True)
+    seen = read_along(app, shots)
+    words = [word for (_, word), _ in seen]
+    print(f"  marked in turn: {' '.join(words)}")
+    check(all(GREETING[start:start + len(word)] == word for (start, word), _ in seen),
+          f"a selection that is not a word of the greeting: {seen}")
+    starts = [start for (start, _), _ in seen]
+    check(starts == sorted(set(starts)), f"the marks go back or repeat: {starts}")
+    check(len(seen) >= 12, f"only {len(seen)} of the greeting's 20 words marked")
+    check(words[-1] == "te", f"the last word marked is {words[-1]!r}")
+    boxes = [box for _, box in seen]
+    check(all(boxes), f"a marked word without its mark on the screen: {words}, {boxes}")
+    check(all(a != b for a, b in zip(boxes, boxes[1:])), f"the mark stood still: {boxes}")
+    check(selected(find(app, pyatspi.ROLE_NOTIFICATION, deep=False)) is None,
+          "a word still marked after the greeting")
     poll("the greeting announced", lambda: (GREETING in announced(), announced()))
     heard("greeting", path, start, max(start + 8 * SECOND, size(path) + 4 * SECOND), 1.5)
     # Once the greeting is over, what is heard is new.

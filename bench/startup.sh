@@ -44,7 +44,7 @@ now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
 # Prints: window_ms sound_ms rss_kib frame_ms (sound_ms is "-" for the empty window).
 run_once() {
-    local binary=$1 listen=$2 recording="$work/rec.raw" start mapped pid rec sound=- rss frame
+    local binary=$1 listen=$2 arguments=${3:-} recording="$work/rec.raw" start mapped pid rec sound=- rss frame
     local trace="$work/trace"
     if [ "$listen" = yes ]; then
         parec -d bench.monitor --format=s16le --rate=16000 --channels=1 --latency-msec=10 \
@@ -55,7 +55,7 @@ run_once() {
     local recorded_before=0
     [ "$listen" = yes ] && recorded_before=$(stat -c %s "$recording")
     start=$(now_ms)
-    QT_LOGGING_RULES="perlobin.startup.debug=true" "$binary" >/dev/null 2>"$trace" &
+    QT_LOGGING_RULES="perlobin.startup.debug=true" "$binary" $arguments >/dev/null 2>"$trace" &
     pid=$!
     # Polled rather than --sync, which waits in half-second steps.
     until xdotool search --onlyvisible --name '^Perlobin$' >/dev/null 2>&1; do
@@ -102,15 +102,19 @@ EOF
 median() { sort -n | awk '{a[NR]=$1} END {if (NR) print a[int((NR+1)/2)]; else print "-"}'; }
 
 : >"$work/empty"
+: >"$work/text"
 : >"$work/game"
 for _ in $(seq "$runs"); do
     run_once "$empty" no >>"$work/empty"
+    run_once "$empty" no --text >>"$work/text"
     run_once "$game" yes >>"$work/game"
 done
 
 empty_window=$(cut -d' ' -f1 "$work/empty" | median)
 empty_rss=$(cut -d' ' -f3 "$work/empty" | median)
 empty_frame=$(cut -d' ' -f4 "$work/empty" | median)
+text_window=$(cut -d' ' -f1 "$work/text" | median)
+text_frame=$(cut -d' ' -f4 "$work/text" | median)
 game_frame=$(cut -d' ' -f4 "$work/game" | median)
 game_window=$(cut -d' ' -f1 "$work/game" | median)
 game_sound=$(cut -d' ' -f2 "$work/game" | { grep -v -- - || true; } | median)
@@ -118,10 +122,14 @@ game_rss=$(cut -d' ' -f3 "$work/game" | median)
 echo "medians of $runs alternated runs"
 echo "empty window: window on screen ${empty_window} ms, first frame ${empty_frame} ms," \
      "resident $((empty_rss / 1024)) MiB"
+echo "one line of text: window on screen ${text_window} ms, first frame ${text_frame} ms"
 echo "Perlobin:     window on screen ${game_window} ms, first frame ${game_frame} ms," \
      "first sound of the greeting ${game_sound} ms, resident once it plays" \
      "$((game_rss / 1024)) MiB"
 awk -v g="$game_window" -v e="$empty_window" -v gf="$game_frame" -v ef="$empty_frame" \
     -v gr="$game_rss" -v er="$empty_rss" -v s="$game_sound" \
+    -v t="$text_window" -v tf="$text_frame" \
     'BEGIN {printf "ratios:       start-up %.2f (first frame %.2f), memory %.2f;" \
-                   " greeting %d ms after the window\n", g / e, gf / ef, gr / er, s - g}'
+                   " greeting %d ms after the window\n", g / e, gf / ef, gr / er, s - g
+            printf "one line of text against the empty window: %.2f (first frame %.2f)\n",
+                   t / e, tf / ef}'

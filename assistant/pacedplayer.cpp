@@ -7,6 +7,8 @@ PacedPlayer::PacedPlayer(double pace, QObject* parent)
     , pace_(pace > 0 ? pace : 1.0)
 {
     done_.setSingleShot(true);
+    // A coarse timer may end a 9 s text up to 450 ms early: its last word would never be marked.
+    done_.setTimerType(Qt::PreciseTimer);
     connect(&done_, &QTimer::timeout, this, &PcmPlayer::drained);
 }
 

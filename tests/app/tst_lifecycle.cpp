@@ -5,6 +5,7 @@
 #include "game.h"
 #include "look.h"
 #include "messageboxes.h"
+#include "restarting.h"
 #include "scriptedrandom.h"
 #include "speechengine.h"
 #include "tavola.h"
@@ -124,15 +125,8 @@ void TestLifecycle::activate()
 
 void TestLifecycle::restart()
 {
-    Tavola* window = game->window();
-    closeNotices(window);
-    QSignalSpy restarted(game.get(), &Game::restarted);
-    window->findChild<QAction*>(QStringLiteral("Next"))->trigger();
-    QMessageBox* question =
-        visibleBox(window, [](const QMessageBox& box) { return box.button(QMessageBox::Yes); });
-    QVERIFY(question);
-    question->button(QMessageBox::Yes)->click();
-    QVERIFY(restarted.wait());
+    closeNotices(game->window());
+    QVERIFY(restartFromTheMenu(*game));
 }
 
 void TestLifecycle::burstOfEntersKeepsSpeechInOrder()

@@ -8,17 +8,14 @@
 #include "espeakvoice.h"
 #include "game.h"
 #include "look.h"
-#include "messageboxes.h"
 #include "pacedplayer.h"
 #include "recordingplayer.h"
+#include "restarting.h"
 #include "scriptedrandom.h"
 #include "tavola.h"
 
-#include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -99,7 +96,7 @@ private slots:
 private:
     void startGame(bool soundCard);
     void answerWrong();
-    void restart();
+    void greetThenLeadTheCorrection();
     // Plays the text word by word on the held player and checks the balloon and the mouth.
     void readAlong(const QString& text, int player);
 
@@ -158,18 +155,6 @@ void TestReadAlong::answerWrong()
     QTest::keyClick(box, Qt::Key_Return); // the focus leaves the box: the correction
 }
 
-void TestReadAlong::restart()
-{
-    Tavola* window = game->window();
-    QSignalSpy restarted(game.get(), &Game::restarted);
-    window->findChild<QAction*>(QStringLiteral("Next"))->trigger();
-    QMessageBox* question =
-        visibleBox(window, [](const QMessageBox& box) { return box.button(QMessageBox::Yes); });
-    QVERIFY(question);
-    question->button(QMessageBox::Yes)->click();
-    QVERIFY(restarted.wait());
-}
-
 void TestReadAlong::readAlong(const QString& text, int playerIndex)
 {
     QTRY_VERIFY_WITH_TIMEOUT(players.size() > playerIndex, 5000);
@@ -197,7 +182,7 @@ void TestReadAlong::readAlong(const QString& text, int playerIndex)
     QCOMPARE(figure->mouth(), MouthShape::Closed);
 }
 
-void TestReadAlong::greetingAndCorrectionAreReadAlong()
+void TestReadAlong::greetThenLeadTheCorrection()
 {
     startGame(true);
     readAlong(kGreeting, 0);
@@ -207,6 +192,11 @@ void TestReadAlong::greetingAndCorrectionAreReadAlong()
     if (QTest::currentTestFailed())
         return;
     readAlong(kLead, 1);
+}
+
+void TestReadAlong::greetingAndCorrectionAreReadAlong()
+{
+    greetThenLeadTheCorrection();
     if (QTest::currentTestFailed())
         return;
     readAlong(QStringLiteral("ventitre"), 2);
@@ -219,9 +209,9 @@ void TestReadAlong::withoutASoundCardTheMarksArePaced()
     auto* balloon = topLevel<BalloonWindow>();
     QVERIFY(balloon);
     PaintedMarks painted(balloon);
-    answerWrong();
+    answerWrong(); // heard after the greeting
     if (QTest::currentTestFailed())
-        return; // heard after the greeting
+        return;
     QTRY_VERIFY_WITH_TIMEOUT(painted.words.endsWith("ventitre"), 10000);
     QTRY_COMPARE(balloon->markedStart(), -1);
     QCOMPARE(painted.words, wordsOf(kGreeting + ' ' + kLead + QStringLiteral(" ventitre")));
@@ -231,23 +221,14 @@ void TestReadAlong::withoutASoundCardTheMarksArePaced()
 
 void TestReadAlong::restartInTheMiddleOfAWordLeavesNoMark()
 {
-    startGame(true);
-    readAlong(kGreeting, 0);
-    if (QTest::currentTestFailed())
-        return;
-    answerWrong();
-    if (QTest::currentTestFailed())
-        return;
-    readAlong(kLead, 1);
+    greetThenLeadTheCorrection();
     if (QTest::currentTestFailed())
         return;
     QTRY_VERIFY(players.size() == 3);
     players.last()->played = kBeat / 2 * 1'000'000 / BeatSynthesiser::kRate;
     QTRY_COMPARE(markedWord(topLevel<BalloonWindow>()), "ventitre");
 
-    restart();
-    if (QTest::currentTestFailed())
-        return;
+    QVERIFY(restartFromTheMenu(*game));
     QVERIFY(players.first().isNull() && players.last().isNull()); // the old voice is gone
     // One balloon, the new greeting's, marked at its own first word.
     readAlong(kGreeting, 3);

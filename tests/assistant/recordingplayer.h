@@ -4,6 +4,9 @@
 
 #include <QMetaObject>
 
+#include <functional>
+#include <memory>
+
 // Keeps what it is given instead of playing it; "plays" it at once, or, when held, as far as the
 // test sets `played` and until it calls finish(). With failAtBegin it behaves like a sound card
 // that refuses to open.
@@ -42,3 +45,15 @@ private:
     QByteArray* sink_;
     bool failAtBegin_;
 };
+
+// Makes held players that keep the sound in *sink; *made is the last one made.
+inline std::function<std::unique_ptr<PcmPlayer>()> heldPlayers(QByteArray* sink,
+                                                               RecordingPlayer** made)
+{
+    return [sink, made] {
+        auto player = std::make_unique<RecordingPlayer>(sink);
+        player->held = true;
+        *made = player.get();
+        return player;
+    };
+}

@@ -288,15 +288,7 @@ void TestSpeech::voiceMarksWhatHasBeenHeard()
     RecordingPlayer* player = nullptr;
     QByteArray played;
     auto synthesiser = std::make_shared<ScriptedSynthesiser>(30000, kCorrectionMarks);
-    EspeakVoice voice(
-        1.0,
-        [&] {
-            auto made = std::make_unique<RecordingPlayer>(&played);
-            made->held = true;
-            player = made.get();
-            return made;
-        },
-        synthesiser);
+    EspeakVoice voice(1.0, heldPlayers(&played, &player), synthesiser);
     QSignalSpy words(&voice, &Voice::wordHeard);
     QSignalSpy mouths(&voice, &Voice::mouthShaped);
     QSignalSpy finished(&voice, &Voice::finished);
@@ -344,15 +336,7 @@ void TestSpeech::anyTextIsReadAlongToItsEnd()
     auto synthesiser = std::make_shared<RecordingSynthesiser>();
     RecordingPlayer* player = nullptr;
     QByteArray played;
-    EspeakVoice voice(
-        10,
-        [&] {
-            auto made = std::make_unique<RecordingPlayer>(&played);
-            made->held = true;
-            player = made.get();
-            return made;
-        },
-        synthesiser);
+    EspeakVoice voice(10, heldPlayers(&played, &player), synthesiser);
     QSignalSpy words(&voice, &Voice::wordHeard);
     QSignalSpy finished(&voice, &Voice::finished);
     voice.say(text);

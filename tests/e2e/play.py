@@ -185,6 +185,11 @@ def read_along(app, shots):
         elif not seen or word != seen[-1][0]:
             gone_since = None
             image = screenshot(extents)
+            for _ in range(3):  # the paint may reach the screen a little after the selection
+                if not seen or mark_box(image) != seen[-1][1]:
+                    break
+                time.sleep(0.04)
+                image = screenshot(extents)
             if shots:
                 save_png(image, os.path.join(shots, f"greeting-{len(seen):02}.png"))
             seen.append((word, mark_box(image)))

@@ -30,6 +30,12 @@ const QString kGreeting = QStringLiteral("Ciao. Vuoi giocare con me con l'abaco?
 const QString kLead = QStringLiteral("Attenzione hai sbagliato! Il numero è");
 constexpr qint64 kBeat = BeatSynthesiser::kRate / 10; // a word every 100 ms
 
+// The played position, in microseconds, at a sample.
+constexpr qint64 usecsAt(qint64 sample)
+{
+    return sample * 1'000'000 / BeatSynthesiser::kRate;
+}
+
 QStringList wordsOf(const QString& text)
 {
     QStringList words;
@@ -164,15 +170,12 @@ void TestReadAlong::readAlong(const QString& text, int playerIndex)
     auto* figure = topLevel<CharacterWindow>();
     QVERIFY(balloon && figure);
     QTRY_COMPARE(balloon->text(), text);
-    const auto at = [](qint64 sample) {
-        return sample * 1'000'000 / BeatSynthesiser::kRate;
-    };
     const QStringList words = wordsOf(text);
     for (int i = 0; i < words.size(); ++i) {
-        player->played = at(i * kBeat + kBeat / 2);
+        player->played = usecsAt(i * kBeat + kBeat / 2);
         QTRY_COMPARE(markedWord(balloon), words[i]);
         QTRY_COMPARE(figure->mouth(), BeatSynthesiser::mouthOfWord(i));
-        player->played = at(i * kBeat + kBeat * 7 / 8);
+        player->played = usecsAt(i * kBeat + kBeat * 7 / 8);
         QTRY_COMPARE(figure->mouth(), MouthShape::Closed); // between words
         QCOMPARE(markedWord(balloon), words[i]);
     }
@@ -215,7 +218,6 @@ void TestReadAlong::withoutASoundCardTheMarksArePaced()
     QTRY_VERIFY_WITH_TIMEOUT(painted.words.endsWith("ventitre"), 10000);
     QTRY_COMPARE(balloon->markedStart(), -1);
     QCOMPARE(painted.words, wordsOf(kGreeting + ' ' + kLead + QStringLiteral(" ventitre")));
-    QCOMPARE(balloon->markedStart(), -1);
     QCOMPARE(topLevel<CharacterWindow>()->mouth(), MouthShape::Closed);
 }
 
@@ -225,7 +227,7 @@ void TestReadAlong::restartInTheMiddleOfAWordLeavesNoMark()
     if (QTest::currentTestFailed())
         return;
     QTRY_VERIFY(players.size() == 3);
-    players.last()->played = kBeat / 2 * 1'000'000 / BeatSynthesiser::kRate;
+    players.last()->played = usecsAt(kBeat / 2);
     QTRY_COMPARE(markedWord(topLevel<BalloonWindow>()), "ventitre");
 
     QVERIFY(restartFromTheMenu(*game));

@@ -23,7 +23,6 @@ public:
                                     MouthShape::Teeth};
         return shapes[std::size_t(index) % shapes.size()];
     }
-    qint64 beat() const { return beat_; }
 
     std::shared_ptr<SpeechJob> synthesize(const QString& text, QObject* receiver,
                                           ChunkHandler onChunk, DoneHandler onDone) override

@@ -21,7 +21,7 @@ constexpr int kFollowMs = 10;
 EspeakVoice::EspeakVoice(double pace, PlayerFactory makePlayer,
                          std::shared_ptr<Synthesiser> synthesiser, QObject* parent)
     : Voice(parent)
-    , engine_(synthesiser ? std::move(synthesiser) : SpeechEngine::shared())
+    , engine_(std::move(synthesiser))
     , playerFactory_(std::move(makePlayer))
     , pace_(pace > 0 ? pace : 1.0)
 {
@@ -33,6 +33,7 @@ EspeakVoice::EspeakVoice(double pace, PlayerFactory makePlayer,
 
 void EspeakVoice::prepare()
 {
+    engine();
     if (!playerFactory_)
         QMediaDevices::defaultAudioOutput(); // the first call connects to the sound server
 }
@@ -50,7 +51,7 @@ void EspeakVoice::say(const QString& text)
     bytes_ = 0;
     synthesised_ = false;
     speaking_ = true;
-    job_ = engine_->synthesize(
+    job_ = engine().synthesize(
         spokenForm(text), this,
         [this](const QByteArray& pcm, int rate, const std::vector<SpeechMark>& marks) {
             onChunk(pcm, rate, marks);
@@ -61,7 +62,8 @@ void EspeakVoice::say(const QString& text)
 void EspeakVoice::stop()
 {
     speaking_ = false;
-    engine_->cancel(job_);
+    if (engine_)
+        engine_->cancel(job_);
     job_.reset();
     letters_.stop();
     settle();
@@ -70,6 +72,15 @@ void EspeakVoice::stop()
         player_->stop();
         player_.reset();
     }
+}
+
+// The process's engine starts with the first voice that needs it: its thread and espeak-ng's
+// set-up stay off the way to the program's first frame.
+Synthesiser& EspeakVoice::engine()
+{
+    if (!engine_)
+        engine_ = SpeechEngine::shared();
+    return *engine_;
 }
 
 std::unique_ptr<PcmPlayer> EspeakVoice::makePlayer()
@@ -107,7 +118,7 @@ void EspeakVoice::onSynthesised(bool spoken)
 {
     job_.reset();
     synthesised_ = true;
-    if (!spoken && !engine_->hasVoice())
+    if (!spoken && !engine().hasVoice())
         emit unavailable(Trouble::NoVoice);
     if (!player_ || !spoken || bytes_ == 0) {
         if (player_) {

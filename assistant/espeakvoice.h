@@ -22,7 +22,8 @@ public:
 
     // pace > 1 shortens the silent fallbacks (tests use it). Without a factory the voice plays
     // on the default audio output when there is one.
-    // Without a synthesiser the voice uses the process's espeak-ng engine.
+    // Without a synthesiser the voice uses the process's espeak-ng engine, from prepare() or its
+    // first say() on.
     explicit EspeakVoice(double pace = 1.0, PlayerFactory makePlayer = {},
                          std::shared_ptr<Synthesiser> synthesiser = {}, QObject* parent = nullptr);
     ~EspeakVoice() override;
@@ -40,6 +41,7 @@ private:
     void onPlayerDrained();
     void paceByLetters();
     std::unique_ptr<PcmPlayer> makePlayer();
+    Synthesiser& engine();
 
     std::shared_ptr<Synthesiser> engine_;
     std::shared_ptr<SpeechJob> job_;

@@ -457,9 +457,9 @@ void TestSpeech::engineComesBackAfterTheLastHolderLeft()
         QByteArray heard;
         {
             EspeakVoice voice(1.0, [&] { return std::make_unique<RecordingPlayer>(&heard); });
-            QVERIFY(SpeechEngine::running());
             QSignalSpy finished(&voice, &Voice::finished);
             voice.say(QStringLiteral("Sei grande"));
+            QVERIFY(SpeechEngine::running());
             QVERIFY(finished.wait(10000));
         }
         QVERIFY(!SpeechEngine::running());

@@ -15,15 +15,19 @@ qreal screenRatio()
     return screen ? screen->devicePixelRatio() : 1.0;
 }
 
-QPixmap render(const QString& name, int side, qreal ratio)
+QPixmap render(QSvgRenderer& svg, int side, qreal ratio)
 {
     QPixmap pixmap(QSize(side, side) * ratio);
     pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
-    QSvgRenderer svg(QStringLiteral(":/icons/%1.svg").arg(name));
     QPainter painter(&pixmap);
     svg.render(&painter, QRectF(0, 0, side, side));
     return pixmap;
+}
+
+QString iconFile(const QString& name)
+{
+    return QStringLiteral(":/icons/%1.svg").arg(name);
 }
 
 } // namespace
@@ -33,7 +37,7 @@ namespace pictures {
 QIcon icon(const QString& name)
 {
     // Drawn from the SVG at the size and density asked for, when it is first shown.
-    return QIcon(QStringLiteral(":/icons/%1.svg").arg(name));
+    return QIcon(iconFile(name));
 }
 
 QIcon windowIcon()
@@ -42,15 +46,17 @@ QIcon windowIcon()
     // every size up to 128 px before the window first shows.
     QIcon icon;
     const qreal ratio = screenRatio();
+    QSvgRenderer masks(iconFile(QStringLiteral("masks"))); // read once for the three sizes
     for (int side : {16, 32, 48})
-        icon.addPixmap(render(QStringLiteral("masks"), side, ratio));
+        icon.addPixmap(render(masks, side, ratio));
     return icon;
 }
 
 QCursor duckCursor()
 {
     // The beak's tip is the hot spot.
-    return QCursor(render(QStringLiteral("duck"), 48, screenRatio()), 3, 3);
+    QSvgRenderer duck(iconFile(QStringLiteral("duck")));
+    return QCursor(render(duck, 48, screenRatio()), 3, 3);
 }
 
 QCursor iconCursor()

@@ -1,5 +1,6 @@
 #include "startuptrace.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -46,14 +47,13 @@ public:
         if (event->type() == QEvent::Expose) {
             watched->removeEventFilter(this);
             startup::stamp("window exposed");
-            // The first frame is drawn while the exposure is handled.
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    startup::stamp("first frame drawn");
-                    deleteLater();
-                },
-                Qt::QueuedConnection);
+            // The first frame is drawn and flushed while the exposure is handled: handled here,
+            // so that the stamp follows it at once and not after whatever the event loop runs
+            // next (the character comes on stage then).
+            QCoreApplication::sendEvent(watched, event);
+            startup::stamp("first frame drawn");
+            deleteLater();
+            return true;
         }
         return false;
     }

@@ -3,7 +3,7 @@
 #include "agentcharacter.h"
 #include "assistanterror.h"
 #include "characterdescription.h"
-#include "espeakvoice.h"
+#include "modulevoice.h"
 
 #include <utility>
 
@@ -12,7 +12,7 @@ AgentCharacters::AgentCharacters(AgentOptions options)
 {
     if (!options_.makeVoice)
         options_.makeVoice = [pace = options_.pace] {
-            return std::make_unique<EspeakVoice>(pace);
+            return std::make_unique<ModuleVoice>(pace);
         };
 }
 

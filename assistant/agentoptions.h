@@ -9,7 +9,7 @@ class Voice;
 // their own and speed time up.
 struct AgentOptions {
     // Makes the voice of each loaded character; left empty, the control fills in the Italian
-    // espeak-ng voice.
+    // espeak-ng voice of the voice module (ModuleVoice).
     std::function<std::unique_ptr<Voice>()> makeVoice;
     // Speeds up animations, moves, silent speech and the balloon's afterglow.
     double pace = 1.0;

@@ -1,18 +1,16 @@
 #include "espeakvoice.h"
 
 #include "pacedplayer.h"
+#include "silentspeech.h"
 #include "sinkplayer.h"
 #include "speechengine.h"
 #include "spokenform.h"
 
 #include <QMediaDevices>
-#include <algorithm>
 #include <utility>
 
 namespace {
 
-constexpr double kMsPerLetter = 70;
-constexpr double kShortestMs = 1200;
 // How often the played position is read: well inside a word's shortest sound.
 constexpr int kFollowMs = 10;
 
@@ -152,7 +150,7 @@ void EspeakVoice::onPlayerFailed()
 
 void EspeakVoice::paceByLetters()
 {
-    letters_.start(int(std::max(kShortestMs, kMsPerLetter * text_.size()) / pace_));
+    letters_.start(silentSpeechMs(text_.size(), pace_));
 }
 
 void EspeakVoice::onPlayerDrained()

@@ -1,8 +1,9 @@
-// A machine without the Italian voice: the character says so once, and its balloon still
-// carries the words for as long as they would take to say.
+// A machine without the Italian voice, or a program without its voice module: the character says
+// so once, and its balloon still carries the words for as long as they would take to say.
 #include "agentcharacter.h"
 #include "agentcontrol.h"
 #include "assistanttesting.h"
+#include "modulevoice.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -13,6 +14,7 @@ class TestNoVoice : public QObject {
 
 private slots:
     void initTestCase();
+    void balloonCarriesTheWordsAndTheLossIsToldOnce_data();
     void balloonCarriesTheWordsAndTheLossIsToldOnce();
 
 private:
@@ -26,10 +28,21 @@ void TestNoVoice::initTestCase()
     qputenv("ESPEAK_DATA_PATH", empty_.path().toLocal8Bit());
 }
 
+void TestNoVoice::balloonCarriesTheWordsAndTheLossIsToldOnce_data()
+{
+    QTest::addColumn<QStringList>("modulePaths");
+    QTest::newRow("no Italian voice") << ModuleVoice::defaultModulePaths();
+    QTest::newRow("no voice module") << QStringList{empty_.filePath(QStringLiteral("voice.so"))};
+}
+
 void TestNoVoice::balloonCarriesTheWordsAndTheLossIsToldOnce()
 {
+    QFETCH(QStringList, modulePaths);
     AgentOptions options;
     options.pace = 10;
+    options.makeVoice = [modulePaths] {
+        return std::make_unique<ModuleVoice>(10, modulePaths);
+    };
     AgentControl control(options);
     control.Characters().Load(QStringLiteral("Merlin"), kMerlinFile);
     AgentCharacter& merlin = control.Characters()(QStringLiteral("Merlin"));

@@ -1,0 +1,89 @@
+// The voice as the game has it: loaded from the voice module once the character comes on stage.
+#include "agentcharacter.h"
+#include "agentcontrol.h"
+#include "assistanttesting.h"
+#include "modulevoice.h"
+
+#include <QFile>
+#include <QLibraryInfo>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+bool moduleMapped()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/perlobin-voice.so");
+}
+
+} // namespace
+
+class TestModule : public QObject {
+    Q_OBJECT
+
+private slots:
+    void loadedWhenTheCharacterComesOnStage();
+    void wordsMouthsAndTheEndComeThrough();
+    void aLibraryThatIsNotTheModuleIsPassedOver();
+};
+
+// Before it, the character's art may be loaded, but not the voice's libraries.
+void TestModule::loadedWhenTheCharacterComesOnStage()
+{
+    QVERIFY(!moduleMapped());
+    AgentOptions options;
+    options.pace = 10;
+    AgentControl control(options);
+    control.Characters().Load(QStringLiteral("Merlin"), kMerlinFile);
+    AgentCharacter& merlin = control.Characters()(QStringLiteral("Merlin"));
+    QSignalSpy started(&merlin, &AgentCharacter::requestStarted);
+    merlin.Show();
+    QVERIFY(!moduleMapped());
+    QVERIFY(started.wait(5000));
+    QVERIFY(moduleMapped());
+}
+
+void TestModule::wordsMouthsAndTheEndComeThrough()
+{
+    ModuleVoice voice;
+    QSignalSpy words(&voice, &Voice::wordHeard);
+    QSignalSpy mouths(&voice, &Voice::mouthShaped);
+    QSignalSpy finished(&voice, &Voice::finished);
+    QSignalSpy lost(&voice, &Voice::unavailable);
+    voice.prepare();
+    voice.say(QStringLiteral("Sei grande"));
+    QVERIFY(finished.wait(10000));
+
+    QList<int> starts;
+    for (const QList<QVariant>& word : std::as_const(words))
+        starts.append(word.at(0).toInt());
+    QCOMPARE(starts, (QList<int>{0, 4, -1}));
+    QVERIFY(std::any_of(mouths.cbegin(), mouths.cend(), [](const QList<QVariant>& shape) {
+        return shape.at(0).value<MouthShape>() != MouthShape::Closed;
+    }));
+    QCOMPARE(mouths.last().at(0).value<MouthShape>(), MouthShape::Closed);
+    for (const QList<QVariant>& trouble : std::as_const(lost))
+        QCOMPARE(trouble.at(0).value<Voice::Trouble>(), Voice::Trouble::NoOutput); // no sound card
+    QTest::qWait(100);
+    QCOMPARE(finished.count(), 1);
+}
+
+void TestModule::aLibraryThatIsNotTheModuleIsPassedOver()
+{
+    const QString qtCore =
+        QLibraryInfo::path(QLibraryInfo::LibrariesPath) + QStringLiteral("/libQt6Core.so.6");
+    QVERIFY(QFile::exists(qtCore));
+    ModuleVoice voice(10, QStringList{qtCore} + ModuleVoice::defaultModulePaths());
+    QSignalSpy lost(&voice, &Voice::unavailable);
+    QSignalSpy words(&voice, &Voice::wordHeard);
+    QSignalSpy finished(&voice, &Voice::finished);
+    voice.say(QStringLiteral("Sei grande"));
+    QVERIFY(finished.wait(10000));
+    QVERIFY(!words.isEmpty()); // spoken by the module, not the silent fallback
+    for (const QList<QVariant>& trouble : std::as_const(lost))
+        QCOMPARE_NE(trouble.at(0).value<Voice::Trouble>(), Voice::Trouble::NoVoice);
+}
+
+QTEST_MAIN(TestModule)
+#include "tst_assistant_module.moc"

@@ -13,12 +13,19 @@
 
 FigureRenderer::FigureRenderer(std::shared_ptr<const CharacterDescription> description)
     : description_(std::move(description))
+{}
+
+FigureRenderer::~FigureRenderer() = default;
+
+// The art is read when the figure is first drawn, after the program's own first frame.
+void FigureRenderer::readParts() const
 {
+    if (partsRead_)
+        return;
+    partsRead_ = true;
     for (const PartSpec& part : description_->parts)
         parts_.push_back(part.file.isEmpty() ? nullptr : std::make_unique<QSvgRenderer>(part.file));
 }
-
-FigureRenderer::~FigureRenderer() = default;
 
 std::vector<QTransform> FigureRenderer::jointTransforms(const Pose& pose) const
 {
@@ -71,6 +78,7 @@ void FigureRenderer::paint(QPainter& painter, const Pose& pose, const SparkleFie
 
     painter.setOpacity(std::clamp(pose.opacity, 0.0, 1.0));
     const std::vector<QTransform> transforms = jointTransforms(pose);
+    readParts();
     for (std::size_t i = 0; i < parts_.size(); ++i) {
         const PartSpec& part = description_->parts[i];
         painter.setWorldTransform(transforms[std::size_t(part.joint)] * base);

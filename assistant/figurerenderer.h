@@ -36,6 +36,10 @@ private:
     void paintMouth(QPainter& painter, const Pose& pose) const;
     void paintGlow(QPainter& painter, const Pose& pose) const;
 
+    void readParts() const;
+
     std::shared_ptr<const CharacterDescription> description_;
-    std::vector<std::unique_ptr<QSvgRenderer>> parts_; // one per part, null for drawn ones
+    // One per part, null for drawn ones; filled at the first paint.
+    mutable std::vector<std::unique_ptr<QSvgRenderer>> parts_;
+    mutable bool partsRead_ = false;
 };

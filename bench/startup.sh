@@ -7,7 +7,8 @@
 #  - sound:  from starting the process to the first loud 10 ms of the greeting in the recording;
 #  - memory: resident memory of the process once the greeting plays (the empty window: once
 #            mapped).
-# Medians of N runs. Usage: bench/startup.sh [runs]   (after the default build)
+# Medians of N runs, and of each stage the game stamps on its way to the first frame.
+# Usage: bench/startup.sh [runs]   (after the default build)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 runs=${1:-9}
@@ -90,6 +91,9 @@ EOF
     frame=$(awk -v start="$start" '/main begins at/ {main = $(NF - 4)}
         /first frame drawn/ {frame = main + $(NF - 4) - start}
         END {if (frame) printf "%d", frame; else print "-"}' "$trace")
+    # Each stage the program stamped, as "ms stage", for the table of where the time goes.
+    [ "$listen" = yes ] && sed -n 's/^perlobin\.startup: *\([0-9.]*\) ms \(.*\)$/\1 \2/p' "$trace" \
+        >>"$work/stages"
     kill "$pid"
     wait "$pid" 2>/dev/null || true
     if [ "$listen" = yes ]; then
@@ -104,6 +108,7 @@ median() { sort -n | awk '{a[NR]=$1} END {if (NR) print a[int((NR+1)/2)]; else p
 : >"$work/empty"
 : >"$work/text"
 : >"$work/game"
+: >"$work/stages"
 for _ in $(seq "$runs"); do
     run_once "$empty" no >>"$work/empty"
     run_once "$empty" no --text >>"$work/text"
@@ -133,3 +138,13 @@ awk -v g="$game_window" -v e="$empty_window" -v gf="$game_frame" -v ef="$empty_f
                    " greeting %d ms after the window\n", g / e, gf / ef, gr / er, s - g
             printf "one line of text against the empty window: %.2f (first frame %.2f)\n",
                    t / e, tf / ef}'
+echo "where the game's time goes (ms since main, medians):"
+awk '{ms = $1; $1 = ""; stage = substr($0, 2)
+      if (!(stage in n)) order[++stages] = stage
+      times[stage, ++n[stage]] = ms}
+     END {for (i = 1; i <= stages; i++) {
+              stage = order[i]; k = n[stage]
+              for (a = 1; a <= k; a++) v[a] = times[stage, a]
+              for (a = 2; a <= k; a++) for (b = a; b > 1 && v[b] < v[b - 1]; b--) {
+                  t = v[b]; v[b] = v[b - 1]; v[b - 1] = t }
+              printf "  %7.2f  %s\n", v[int((k + 1) / 2)], stage}}' "$work/stages"

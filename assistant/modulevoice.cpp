@@ -19,7 +19,11 @@ ModuleVoice::ModuleVoice(double pace, QStringList modulePaths, QObject* parent)
     connect(&silent_, &QTimer::timeout, this, &Voice::finished);
 }
 
-ModuleVoice::~ModuleVoice() = default;
+ModuleVoice::~ModuleVoice()
+{
+    // Gone while this voice is whole: a voice stopping may still report its last marks cleared.
+    backend_.reset();
+}
 
 QStringList ModuleVoice::defaultModulePaths()
 {

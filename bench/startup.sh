@@ -139,12 +139,8 @@ awk -v g="$game_window" -v e="$empty_window" -v gf="$game_frame" -v ef="$empty_f
             printf "one line of text against the empty window: %.2f (first frame %.2f)\n",
                    t / e, tf / ef}'
 echo "where the game's time goes (ms since main, medians):"
-awk '{ms = $1; $1 = ""; stage = substr($0, 2)
-      if (!(stage in n)) order[++stages] = stage
-      times[stage, ++n[stage]] = ms}
-     END {for (i = 1; i <= stages; i++) {
-              stage = order[i]; k = n[stage]
-              for (a = 1; a <= k; a++) v[a] = times[stage, a]
-              for (a = 2; a <= k; a++) for (b = a; b > 1 && v[b] < v[b - 1]; b--) {
-                  t = v[b]; v[b] = v[b - 1]; v[b - 1] = t }
-              printf "  %7.2f  %s\n", v[int((k + 1) / 2)], stage}}' "$work/stages"
+cut -d' ' -f2- "$work/stages" | awk '!seen[$0]++' | while IFS= read -r stage; do
+    ms=$(awk -v stage="$stage" '{ms = $1; $1 = ""} substr($0, 2) == stage {print ms}' \
+        "$work/stages" | median)
+    printf '  %7s  %s\n' "$ms" "$stage"
+done

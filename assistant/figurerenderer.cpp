@@ -20,9 +20,8 @@ FigureRenderer::~FigureRenderer() = default;
 // The art is read when the figure is first drawn, after the program's own first frame.
 void FigureRenderer::readParts() const
 {
-    if (partsRead_)
+    if (parts_.size() == description_->parts.size())
         return;
-    partsRead_ = true;
     for (const PartSpec& part : description_->parts)
         parts_.push_back(part.file.isEmpty() ? nullptr : std::make_unique<QSvgRenderer>(part.file));
 }

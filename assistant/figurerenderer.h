@@ -41,5 +41,4 @@ private:
     std::shared_ptr<const CharacterDescription> description_;
     // One per part, null for drawn ones; filled at the first paint.
     mutable std::vector<std::unique_ptr<QSvgRenderer>> parts_;
-    mutable bool partsRead_ = false;
 };

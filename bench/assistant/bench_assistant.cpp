@@ -8,9 +8,8 @@
 #include "espeakvoice.h"
 #include "figurerenderer.h"
 #include "pcmplayer.h"
+#include "recordingsynthesiser.h"
 #include "sparklefield.h"
-#include "speechengine.h"
-#include "synthesiser.h"
 
 #include <QApplication>
 #include <QBitmap>
@@ -146,35 +145,6 @@ private:
     qint64 samples_ = 0;
     bool ended_ = false;
     QTimer drainCheck_;
-};
-
-// The process's espeak-ng engine, noting the word marks as the voice receives them.
-class RecordingSynthesiser : public Synthesiser {
-public:
-    explicit RecordingSynthesiser(std::vector<SpeechMark>* words)
-        : engine_(SpeechEngine::shared())
-        , words_(words)
-    {}
-    std::shared_ptr<SpeechJob> synthesize(const QString& text, QObject* receiver,
-                                          ChunkHandler onChunk, DoneHandler onDone) override
-    {
-        return engine_->synthesize(
-            text, receiver,
-            [words = words_, onChunk = std::move(onChunk)](const QByteArray& pcm, int rate,
-                                                           const std::vector<SpeechMark>& marks) {
-                for (const SpeechMark& mark : marks)
-                    if (mark.kind == SpeechMark::Kind::Word)
-                        words->push_back(mark);
-                onChunk(pcm, rate, marks);
-            },
-            std::move(onDone));
-    }
-    void cancel(const std::shared_ptr<SpeechJob>& job) override { engine_->cancel(job); }
-    bool hasVoice() override { return engine_->hasVoice(); }
-
-private:
-    std::shared_ptr<SpeechEngine> engine_;
-    std::vector<SpeechMark>* words_;
 };
 
 // Notes when the balloon has been painted with a newly marked word.
@@ -320,7 +290,8 @@ void BM_WordMarkLag(benchmark::State& state)
     static QElapsedTimer clock;
     clock.start();
     PlaybackLog playback;
-    std::vector<SpeechMark> words;
+    const auto recorder = std::make_shared<RecordingSynthesiser>();
+    std::vector<SpeechMark>& words = recorder->words;
     QSet<QWidget*> otherBalloons;
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (qobject_cast<BalloonWindow*>(widget))
@@ -330,7 +301,7 @@ void BM_WordMarkLag(benchmark::State& state)
     options.makeVoice = [&] {
         return std::make_unique<EspeakVoice>(
             1.0, [&] { return std::make_unique<RealTimeProbePlayer>(&clock, &playback); },
-            std::make_shared<RecordingSynthesiser>(&words));
+            recorder);
     };
     auto control = std::make_unique<AgentControl>(options);
     AgentCharacter& merlin = loadAndShow(*control);

@@ -17,7 +17,6 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPointer>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -39,9 +38,7 @@ constexpr qint64 usecsAt(qint64 sample)
 QStringList wordsOf(const QString& text)
 {
     QStringList words;
-    static const QRegularExpression word(QStringLiteral(R"([\w']+)"),
-                                         QRegularExpression::UseUnicodePropertiesOption);
-    for (const QRegularExpressionMatch& match : word.globalMatch(text))
+    for (const QRegularExpressionMatch& match : BeatSynthesiser::wordPattern().globalMatch(text))
         words << match.captured();
     return words;
 }

@@ -17,6 +17,14 @@ public:
         : beat_(beatSamples)
     {}
 
+    // What counts as a word of the text.
+    static const QRegularExpression& wordPattern()
+    {
+        static const QRegularExpression word(QStringLiteral(R"([\w']+)"),
+                                             QRegularExpression::UseUnicodePropertiesOption);
+        return word;
+    }
+
     static MouthShape mouthOfWord(int index)
     {
         constexpr std::array shapes{MouthShape::Open, MouthShape::Mid, MouthShape::Round,
@@ -28,11 +36,9 @@ public:
                                           ChunkHandler onChunk, DoneHandler onDone) override
     {
         std::vector<SpeechMark> marks;
-        static const QRegularExpression words(QStringLiteral(R"([\w']+)"),
-                                              QRegularExpression::UseUnicodePropertiesOption);
         qint64 at = 0;
         int index = 0;
-        for (const QRegularExpressionMatch& word : words.globalMatch(text)) {
+        for (const QRegularExpressionMatch& word : wordPattern().globalMatch(text)) {
             marks.push_back({SpeechMark::Kind::Word, at, int(word.capturedStart()),
                              int(word.capturedLength()), MouthShape::Closed});
             marks.push_back({SpeechMark::Kind::Sound, at + beat_ / 4, 0, 0, mouthOfWord(index++)});

@@ -3,6 +3,7 @@
 #include "pacedplayer.h"
 #include "readalong.h"
 #include "recordingplayer.h"
+#include "recordingsynthesiser.h"
 #include "sinkplayer.h"
 #include "speechengine.h"
 #include "spokenform.h"
@@ -91,31 +92,6 @@ public:
 private:
     QByteArray pcm_;
     std::vector<SpeechMark> marks_;
-};
-
-// The process's espeak-ng engine, keeping the word marks it makes.
-class RecordingSynthesiser : public Synthesiser {
-public:
-    std::shared_ptr<SpeechJob> synthesize(const QString& text, QObject* receiver,
-                                          ChunkHandler onChunk, DoneHandler onDone) override
-    {
-        return engine_->synthesize(
-            text, receiver,
-            [this, onChunk](const QByteArray& pcm, int rate, const std::vector<SpeechMark>& marks) {
-                for (const SpeechMark& mark : marks)
-                    if (mark.kind == SpeechMark::Kind::Word)
-                        words.push_back(mark);
-                onChunk(pcm, rate, marks);
-            },
-            onDone);
-    }
-    void cancel(const std::shared_ptr<SpeechJob>& job) override { engine_->cancel(job); }
-    bool hasVoice() override { return engine_->hasVoice(); }
-
-    std::vector<SpeechMark> words;
-
-private:
-    std::shared_ptr<SpeechEngine> engine_ = SpeechEngine::shared();
 };
 
 } // namespace

@@ -4,11 +4,15 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
-bash scripts/setup.sh
-cmake --preset default
-cmake --build --preset default
-ctest --preset default
-cmake --preset asan
-cmake --build --preset asan
+step() { # WHAT COMMAND...: runs it, then says how long it took
+    local what=$1 start=$SECONDS
+    shift
+    "$@"
+    echo "check: $what took $((SECONDS - start)) s"
+}
+step "set-up" bash scripts/setup.sh
+step "release build" eval 'cmake --preset default && cmake --build --preset default'
+step "release tests" ctest --preset default
+step "sanitizer build" eval 'cmake --preset asan && cmake --build --preset asan'
 # Plain ctest, without the preset's environment: each test sets up what it needs itself.
-(cd build/asan && ctest --output-on-failure --timeout 300)
+step "sanitizer tests" eval '(cd build/asan && ctest --output-on-failure --timeout 300)'

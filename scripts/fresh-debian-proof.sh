@@ -31,16 +31,25 @@ if ! command -v debootstrap >/dev/null; then
         fail "debootstrap is not installed and could not be installed"
 fi
 
-# Roots of earlier runs that were killed before they could clean up.
-for old in /var/tmp/perlobin-fresh.*; do
-    [ -d "$old" ] && freshroot_remove "$old" 2>/dev/null || true
-done
-root=$(mktemp -d /var/tmp/perlobin-fresh.XXXXXX)
-chmod 755 "$root"
+# Each run holds a lock on its root for as long as it or anything it started runs: a root whose
+# lock is free was left by a run that was killed, one whose lock is held belongs to another run.
+# One run at a time looks for such roots and makes its own.
+{
+    flock 9
+    for old in /var/tmp/perlobin-fresh.*.lock; do
+        [ -f "$old" ] || continue
+        flock -n "$old" true || continue
+        freshroot_remove "${old%.lock}" 2>/dev/null && rm -f "$old" || true
+    done
+    root=$(mktemp -d /var/tmp/perlobin-fresh.XXXXXX)
+    chmod 755 "$root"
+    exec {lock}>"$root.lock"
+    flock -n "$lock" || fail "cannot lock $root.lock"
+} 9>/var/tmp/perlobin-fresh-roots.lock
 cleanup() {
     local status=$?
     trap - EXIT INT TERM
-    freshroot_remove "$root" || status=1
+    freshroot_remove "$root" && rm -f "$root.lock" || status=1
     exit "$status"
 }
 trap cleanup EXIT

@@ -9,8 +9,11 @@ set -euo pipefail
 # Mounts made here vanish with this private mount namespace, even if the test is killed.
 [ -n "${PERLOBIN_FRESH_NS:-}" ] || PERLOBIN_FRESH_NS=1 exec unshare -m --propagation private bash "$0" "$@"
 build=$(cd "${1:?usage: fresh_debian.sh BUILD-DIR}" && pwd)
+# shellcheck source=../../scripts/freshroot.sh
+source "$(dirname "$0")/../../scripts/freshroot.sh"
 id=io.github.perlobin.Perlobin
 root=$(mktemp -d /var/tmp/perlobin-debian.XXXXXX)
+chmod 755 "$root"
 pids=()
 fail() { echo "FAIL: $*" >&2; exit 1; }
 wait_for() { # WHAT SECONDS COMMAND...
@@ -21,15 +24,12 @@ wait_for() { # WHAT SECONDS COMMAND...
         sleep 0.1
     done
 }
-mounted() { awk -v r="$root" 'index($5, r) == 1 {print $5}' /proc/self/mountinfo; }
 cleanup() {
     local status=$? pid
     trap - EXIT INT TERM
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
-    mounted | sort -r | xargs -r umount
-    # Never delete through a mount: what is mounted in the chroot belongs to the host.
-    if [ -z "$(mounted)" ]; then rm -rf --one-file-system "$root"; else echo "left $root" >&2; fi
+    freshroot_remove "$root" || status=1
     exit "$status"
 }
 trap cleanup EXIT
@@ -37,23 +37,11 @@ trap 'exit 130' INT TERM
 
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls "$build"/perlobin_*_amd64.deb)
-mirror=$(sed -n 's/^URIs: *\([^ ]*\/debian\)$/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null |
-    head -n 1)
-[ -n "$mirror" ] || mirror=$(awk '$1 == "deb" && $3 == "bookworm" {print $2; exit}' /etc/apt/sources.list)
-echo "debootstrap from $mirror"
 start=$SECONDS
-debootstrap --variant=minbase bookworm "$root" "$mirror" >"$root.debootstrap.log" 2>&1 ||
-    { tail "$root.debootstrap.log"; rm -f "$root.debootstrap.log"; fail "debootstrap"; }
-rm -f "$root.debootstrap.log"
+freshroot_make "$root" || fail "debootstrap"
 t_base=$((SECONDS - start))
-# The updates and security suites too, as a fresh installation has them.
-cp /etc/apt/sources.list.d/debian.sources "$root/etc/apt/sources.list.d/" 2>/dev/null &&
-    rm -f "$root/etc/apt/sources.list"
-in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 "$@"; }
-mount -t proc proc "$root/proc"
-for node in null zero random urandom tty; do # only the nodes apt and the game need
-    [ -c "$root/dev/$node" ] || { touch "$root/dev/$node"; mount --bind "/dev/$node" "$root/dev/$node"; }
-done
+in_root() { freshroot_run "$root" "$@"; }
+freshroot_mount "$root"
 in_root dpkg-query -W -f='${Package}\n' | sort >"$root/base.txt"
 base_kib=$(du -skx "$root" | cut -f1)
 
@@ -72,16 +60,14 @@ echo "apt-get install: ${t_apt} s; added $(wc -l <"$root/added.txt") packages be
 echo "with recommends, apt-get install would have installed $recommended packages"
 [ -n "${PERLOBIN_FRESH_LIST:-}" ] && cp "$root/added.txt" "$PERLOBIN_FRESH_LIST"
 
-# The menu entry's command, in the chroot, on an X server of the host reached by its socket alone.
+# The menu entry's command, in the chroot, on an X server of the host reached by its abstract
+# socket (the chroot shares this machine's network namespace): nothing of the host's /tmp is bound.
 exec_line=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/$id.desktop")
 [ -n "$exec_line" ] || fail "no Exec line in the installed menu entry"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$root/display" 2>/dev/null &
 pids+=($!)
 wait_for "X server" 20 test -s "$root/display"
 display=$(<"$root/display")
-mkdir -p "$root/tmp/.X11-unix"
-touch "$root/tmp/.X11-unix/X$display"
-mount --bind "/tmp/.X11-unix/X$display" "$root/tmp/.X11-unix/X$display"
 start=$SECONDS
 # Traced from the host, to see what the game opens from the fresh system.
 strace -f -qq -e trace=openat -e signal=none -o "$root/opened.log" \

@@ -64,8 +64,11 @@ void AnswerBox::keyPressEvent(QKeyEvent* event)
 void AnswerBox::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
+    // Only a move to another element leaves the box: the menu bar taking the keys (Alt alone,
+    // F10) gives them back to it, as do another window and a popup.
     const Qt::FocusReason reason = event->reason();
-    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+        reason != Qt::MenuBarFocusReason)
         emit focusLeft();
 }
 

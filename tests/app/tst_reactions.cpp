@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -55,7 +56,7 @@ private slots:
     void correctionOnLeavingTheAnswerBox_data();
     void correctionOnLeavingTheAnswerBox();
     void noCorrectionBeforeAnyNumber();
-    void noCorrectionWhenTheWindowLosesActivation();
+    void noCorrectionWhenTheWindowLosesActivationOrTheMenuBarTakesTheKeys();
     void correctionRepeatsEachTimeTheBoxIsLeft();
     void missingCharacterIsToldOnceAndTheGameGoesOn();
     void silentVoiceIsToldOnce();
@@ -211,7 +212,7 @@ void TestReactions::noCorrectionBeforeAnyNumber()
     QCOMPARE(calls, QStringList{"Show"});
 }
 
-void TestReactions::noCorrectionWhenTheWindowLosesActivation()
+void TestReactions::noCorrectionWhenTheWindowLosesActivationOrTheMenuBarTakesTheKeys()
 {
     startGame({7});
     calls.clear();
@@ -221,9 +222,19 @@ void TestReactions::noCorrectionWhenTheWindowLosesActivation()
     QVERIFY(QTest::qWaitForWindowActive(&other));
     QCOMPARE(calls, QStringList{});
 
-    // Coming back and leaving for another element does bring the correction.
+    // Alt alone takes the keyboard to the menu bar, and Escape gives it back: the answer box was
+    // not left for another element.
     activate();
     QCOMPARE(window()->focusWidget(), element("Text3"));
+    auto* menuBar = window()->findChild<QMenuBar*>();
+    QVERIFY(menuBar);
+    QTest::keyClick(element("Text3"), Qt::Key_Alt);
+    QTRY_VERIFY(menuBar->hasFocus());
+    QTest::keyClick(menuBar, Qt::Key_Escape);
+    QTRY_COMPARE(window()->focusWidget(), element("Text3"));
+    QCOMPARE(calls, QStringList{});
+
+    // Leaving for another element does bring the correction.
     QTest::keyClick(element("Text3"), Qt::Key_Tab);
     QCOMPARE(calls, (QStringList{"Show", lead, "Speak sette"}));
 }

@@ -1,6 +1,7 @@
 #include "fontwarmup.h"
 #include "game.h"
 #include "look.h"
+#include "platformchoice.h"
 #include "startuptrace.h"
 #include "translations.h"
 
@@ -11,6 +12,7 @@ int main(int argc, char* argv[])
 {
     startup::begin();
     const FontWarmUp fonts;
+    platformchoice::apply(argc, argv);
     QApplication app(argc, argv);
     startup::stamp("application");
     applyLook();

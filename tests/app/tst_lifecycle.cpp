@@ -5,6 +5,7 @@
 #include "game.h"
 #include "look.h"
 #include "messageboxes.h"
+#include "platformchoice.h"
 #include "restarting.h"
 #include "scriptedrandom.h"
 #include "tavola.h"
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcessEnvironment>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -75,6 +77,8 @@ private slots:
     void hundredRestartsLeaveNothingBehind();
     void exitWhileSpeakingLeavesNothingBehind();
     void closingTheWindowEndsWithoutFarewell();
+    void x11IsPreferredInAWaylandSessionWithAnXServer_data();
+    void x11IsPreferredInAWaylandSessionWithAnXServer();
 
 private:
     void startGame(std::deque<int> numbers, bool active = true);
@@ -243,6 +247,37 @@ void TestLifecycle::closingTheWindowEndsWithoutFarewell()
     QCOMPARE(ended.count(), 0);
     for (const QMessageBox* box : game->window()->findChildren<QMessageBox*>())
         QVERIFY(!box->windowTitle().startsWith("Data "));
+}
+
+void TestLifecycle::x11IsPreferredInAWaylandSessionWithAnXServer_data()
+{
+    QTest::addColumn<QStringList>("variables");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("platform");
+    const QStringList session{"WAYLAND_DISPLAY=wayland-0", "DISPLAY=:0"};
+    QTest::newRow("GNOME or KDE with XWayland")
+        << session << QStringList{} << QByteArray("xcb;wayland");
+    QTest::newRow("session type only") << QStringList{"XDG_SESSION_TYPE=wayland", "DISPLAY=:1"}
+                                       << QStringList{} << QByteArray("xcb;wayland");
+    QTest::newRow("Wayland without X")
+        << QStringList{"WAYLAND_DISPLAY=wayland-0"} << QStringList{} << QByteArray();
+    QTest::newRow("X11 session") << QStringList{"DISPLAY=:0", "XDG_SESSION_TYPE=x11"}
+                                 << QStringList{} << QByteArray();
+    QTest::newRow("platform chosen in the environment")
+        << (session + QStringList{"QT_QPA_PLATFORM=wayland"}) << QStringList{} << QByteArray();
+    QTest::newRow("platform chosen on the command line")
+        << session << QStringList{"-platform", "wayland"} << QByteArray();
+}
+
+void TestLifecycle::x11IsPreferredInAWaylandSessionWithAnXServer()
+{
+    QFETCH(QStringList, variables);
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, platform);
+    QProcessEnvironment environment;
+    for (const QString& variable : variables)
+        environment.insert(variable.section('=', 0, 0), variable.section('=', 1));
+    QCOMPARE(platformchoice::preferred(environment, arguments), platform);
 }
 
 QTEST_MAIN(TestLifecycle)

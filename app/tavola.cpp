@@ -80,8 +80,10 @@ void Tavola::load()
         score_.reset();
         Agent1->Characters().Load(merlinName, merlinFile);
         Character& character = merlin();
+        // Queued: the notice joins the character's requests after the one that found the voice
+        // missing, not from inside it.
         connect(&character, &Character::voiceUnavailable, this, &Tavola::tellVoiceUnavailable,
-                Qt::UniqueConnection);
+                Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
         character.Show();
         character.MoveTo(merlinPlace.x(), merlinPlace.y());
         character.Play(QStringLiteral("Announce"));
@@ -310,5 +312,7 @@ void Tavola::tellVoiceUnavailable(const QString& message)
         return;
     voiceNoticeGiven_ = true;
     emit voiceNoticeShown(message);
-    openBox(QMessageBox::Information, windowTitle(), message, QMessageBox::Ok);
+    // In his balloon, where his words are read: a box would stop the game at every start in a
+    // room without speakers.
+    guarded([this, &message] { merlin().Speak(message); });
 }

@@ -155,8 +155,10 @@ void TestLifecycle::burstOfEntersKeepsSpeechInOrder()
     QStringList said;
     const auto allSaid = [&] {
         said.clear();
+        // Without a sound card, Merlin also says so, wherever in the queue that is found out.
         for (const QList<QVariant>& arguments : spoken)
-            said << arguments.first().toString();
+            if (!arguments.first().toString().startsWith(QStringLiteral("Merlin non si sente")))
+                said << arguments.first().toString();
         return said.size() >= expected.size();
     };
     QTRY_VERIFY_WITH_TIMEOUT(allSaid(), 20000);

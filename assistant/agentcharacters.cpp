@@ -5,6 +5,7 @@
 #include "characterdescription.h"
 #include "modulevoice.h"
 
+#include <stdexcept>
 #include <utility>
 
 AgentCharacters::AgentCharacters(AgentOptions options)
@@ -30,9 +31,9 @@ void AgentCharacters::Load(const QString& name, const QString& file)
             std::make_shared<const CharacterDescription>(CharacterDescription::fromFile(file));
         // A stand-in from an earlier failure stays alive: someone may still hold it.
         loaded_[key] = std::make_unique<AgentCharacter>(name, std::move(description), options_);
-    } catch (const AssistantError&) {
+    } catch (const std::runtime_error& error) {
         failed_.try_emplace(key, std::make_unique<AgentCharacter>(name));
-        throw;
+        throw AssistantError(QString::fromStdString(error.what()));
     }
 }
 

@@ -3,7 +3,8 @@
 #include "agentcharacter.h"
 #include "assistanterror.h"
 #include "characterdescription.h"
-#include "modulevoice.h"
+#include "voice.h"
+#include "voiceloader.h"
 
 #include <stdexcept>
 #include <utility>
@@ -13,7 +14,7 @@ AgentCharacters::AgentCharacters(AgentOptions options)
 {
     if (!options_.makeVoice)
         options_.makeVoice = [pace = options_.pace] {
-            return std::make_unique<ModuleVoice>(pace);
+            return loadVoice(pace);
         };
 }
 

@@ -95,6 +95,7 @@ void TestQueue::requestsRunInOrderEachAfterTheOneBefore()
     merlin.Speak(QStringLiteral("ventotto"));
 
     // The first text is being said; the second waits for it however long it takes.
+    QTRY_VERIFY_WITH_TIMEOUT(voice_, 10000); // made when he comes on stage
     QTRY_COMPARE_WITH_TIMEOUT(voice_->said.size(), 1, 10000);
     QTest::qWait(150);
     QCOMPARE(voice_->said, QStringList{QStringLiteral("Attenzione hai sbagliato! Il numero è")});
@@ -175,6 +176,7 @@ void TestQueue::unknownAnimationIsSkipped()
     merlin.Play(QStringLiteral("wave"));
     merlin.Speak(QStringLiteral("Sei grande"));
 
+    QTRY_VERIFY_WITH_TIMEOUT(voice_, 10000);
     QTRY_COMPARE_WITH_TIMEOUT(voice_->said, QStringList{QStringLiteral("Sei grande")}, 10000);
     QCOMPARE(finished.count(), 2);
     QCOMPARE(finished.at(0).at(1).toString(), animation);

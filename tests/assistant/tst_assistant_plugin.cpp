@@ -20,7 +20,7 @@ bool pluginMapped()
 
 } // namespace
 
-class TestModule : public QObject {
+class TestPlugin : public QObject {
     Q_OBJECT
 
 private slots:
@@ -29,7 +29,7 @@ private slots:
 };
 
 // Before it, the character's art may be loaded, but not the voice's libraries.
-void TestModule::loadedWhenTheCharacterComesOnStage()
+void TestPlugin::loadedWhenTheCharacterComesOnStage()
 {
     QVERIFY(!pluginMapped());
     AgentOptions options;
@@ -45,7 +45,7 @@ void TestModule::loadedWhenTheCharacterComesOnStage()
 }
 
 // Found past a library that is not the voice plugin.
-void TestModule::wordsMouthsAndTheEndComeThrough()
+void TestPlugin::wordsMouthsAndTheEndComeThrough()
 {
     const QString qtCore =
         QLibraryInfo::path(QLibraryInfo::LibrariesPath) + QStringLiteral("/libQt6Core.so.6");
@@ -73,5 +73,5 @@ void TestModule::wordsMouthsAndTheEndComeThrough()
     QCOMPARE(finished.count(), 1);
 }
 
-QTEST_MAIN(TestModule)
-#include "tst_assistant_module.moc"
+QTEST_MAIN(TestPlugin)
+#include "tst_assistant_plugin.moc"

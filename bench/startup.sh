@@ -114,11 +114,18 @@ median() { sort -n | awk '{a[NR]=$1} END {if (NR) print a[int((NR+1)/2)]; else p
 : >"$work/stages"
 : >"$work/baseline"
 : >"$work/baseline-stages"
-for _ in $(seq "$runs"); do
-    run_once "$empty" no >>"$work/empty"
-    run_once "$empty" no --text >>"$work/text"
-    run_once "$game" yes >>"$work/game"
+run_baseline() {
     [ -z "$baseline" ] || stages=baseline-stages run_once "$baseline" yes >>"$work/baseline"
+}
+for round in $(seq "$runs"); do
+    run_once "$empty" no >>"$work/empty"
+    # A game heard right after another is heard 1.6 s later: each follows an empty window, and
+    # the two change places every round.
+    [ $((round % 2)) -eq 1 ] || run_baseline
+    [ $((round % 2)) -eq 0 ] || run_once "$game" yes >>"$work/game"
+    run_once "$empty" no --text >>"$work/text"
+    [ $((round % 2)) -eq 1 ] || run_once "$game" yes >>"$work/game"
+    [ $((round % 2)) -eq 0 ] || run_baseline
 done
 
 empty_window=$(cut -d' ' -f1 "$work/empty" | median)

@@ -50,7 +50,7 @@ AgentCharacter::AgentCharacter(const QString& name,
     , pace_(options.pace > 0 ? options.pace : 1.0)
     , figure_(std::make_unique<CharacterWindow>(std::move(description), pace_))
     , balloon_(std::make_unique<BalloonWindow>())
-    , voice_(options.makeVoice())
+    , makeVoice_(options.makeVoice)
 {
     figure_->setWindowTitle(name);
     figure_->setAccessibleName(name);
@@ -73,11 +73,6 @@ AgentCharacter::AgentCharacter(const QString& name,
         if (balloon_->isVisible())
             balloon_->follow(geometry);
     });
-    connect(voice_.get(), &Voice::finished, this, &AgentCharacter::endSpeech);
-    connect(voice_.get(), &Voice::wordHeard, balloon_.get(), &BalloonWindow::markWord);
-    connect(voice_.get(), &Voice::mouthShaped, figure_.get(), &CharacterWindow::setMouth);
-    connect(voice_.get(), &Voice::unavailable, this,
-            [this](Voice::Trouble trouble) { reportVoiceTrouble(troubleMessage(trouble, name_)); });
 }
 
 AgentCharacter::AgentCharacter(const QString& name, QObject* parent)
@@ -208,6 +203,12 @@ void AgentCharacter::comeOnStage()
     hostWait_.stop();
     for (QWindow* window : QGuiApplication::topLevelWindows())
         window->removeEventFilter(this);
+    voice_ = makeVoice_();
+    connect(voice_.get(), &Voice::finished, this, &AgentCharacter::endSpeech);
+    connect(voice_.get(), &Voice::wordHeard, balloon_.get(), &BalloonWindow::markWord);
+    connect(voice_.get(), &Voice::mouthShaped, figure_.get(), &CharacterWindow::setMouth);
+    connect(voice_.get(), &Voice::unavailable, this,
+            [this](Voice::Trouble trouble) { reportVoiceTrouble(troubleMessage(trouble, name_)); });
     voice_->prepare();
     startNext();
 }

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTimer>
 #include <deque>
+#include <functional>
 #include <memory>
 
 class BalloonWindow;
@@ -95,5 +96,6 @@ private:
     QTimer hostWait_;
     std::unique_ptr<CharacterWindow> figure_;
     std::unique_ptr<BalloonWindow> balloon_;
-    std::unique_ptr<Voice> voice_;
+    std::function<std::unique_ptr<Voice>()> makeVoice_;
+    std::unique_ptr<Voice> voice_; // made when the character first comes on stage
 };

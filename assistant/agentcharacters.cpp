@@ -3,8 +3,10 @@
 #include "agentcharacter.h"
 #include "assistanterror.h"
 #include "characterdescription.h"
-#include "modulevoice.h"
+#include "voice.h"
+#include "voiceloader.h"
 
+#include <stdexcept>
 #include <utility>
 
 AgentCharacters::AgentCharacters(AgentOptions options)
@@ -12,7 +14,7 @@ AgentCharacters::AgentCharacters(AgentOptions options)
 {
     if (!options_.makeVoice)
         options_.makeVoice = [pace = options_.pace] {
-            return std::make_unique<ModuleVoice>(pace);
+            return loadVoice(pace);
         };
 }
 
@@ -30,9 +32,9 @@ void AgentCharacters::Load(const QString& name, const QString& file)
             std::make_shared<const CharacterDescription>(CharacterDescription::fromFile(file));
         // A stand-in from an earlier failure stays alive: someone may still hold it.
         loaded_[key] = std::make_unique<AgentCharacter>(name, std::move(description), options_);
-    } catch (const AssistantError&) {
+    } catch (const std::runtime_error& error) {
         failed_.try_emplace(key, std::make_unique<AgentCharacter>(name));
-        throw;
+        throw AssistantError(QString::fromStdString(error.what()));
     }
 }
 

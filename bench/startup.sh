@@ -9,12 +9,15 @@
 #            mapped).
 # Medians of N runs, and of each stage the game stamps on its way to the first frame.
 # Usage: bench/startup.sh [runs]   (after the default build)
+# PERLOBIN_BASELINE=other/perlobin also runs another build of the game in each round, alternated
+# with this one, and prints its medians beside the game's.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 runs=${1:-9}
 build="$root/build/default"
 # PERLOBIN_BINARY measures another build of the game instead, to compare two versions.
 game=${PERLOBIN_BINARY:-$build/app/perlobin}
+baseline=${PERLOBIN_BASELINE:-}
 empty="$build/bench/bench_emptywindow"
 work=$(mktemp -d)
 pids=()
@@ -93,7 +96,7 @@ EOF
         END {if (frame) printf "%d", frame; else print "-"}' "$trace")
     # Each stage the program stamped, as "ms stage", for the table of where the time goes.
     [ "$listen" = yes ] && sed -n 's/^perlobin\.startup: *\([0-9.]*\) ms \(.*\)$/\1 \2/p' "$trace" \
-        >>"$work/stages"
+        >>"$work/${stages:-stages}"
     kill "$pid"
     wait "$pid" 2>/dev/null || true
     if [ "$listen" = yes ]; then
@@ -109,10 +112,20 @@ median() { sort -n | awk '{a[NR]=$1} END {if (NR) print a[int((NR+1)/2)]; else p
 : >"$work/text"
 : >"$work/game"
 : >"$work/stages"
-for _ in $(seq "$runs"); do
+: >"$work/baseline"
+: >"$work/baseline-stages"
+run_baseline() {
+    [ -z "$baseline" ] || stages=baseline-stages run_once "$baseline" yes >>"$work/baseline"
+}
+for round in $(seq "$runs"); do
     run_once "$empty" no >>"$work/empty"
+    # A game heard right after another is heard 1.6 s later: each follows an empty window, and
+    # the two change places every round.
+    [ $((round % 2)) -eq 1 ] || run_baseline
+    [ $((round % 2)) -eq 0 ] || run_once "$game" yes >>"$work/game"
     run_once "$empty" no --text >>"$work/text"
-    run_once "$game" yes >>"$work/game"
+    [ $((round % 2)) -eq 1 ] || run_once "$game" yes >>"$work/game"
+    [ $((round % 2)) -eq 0 ] || run_baseline
 done
 
 empty_window=$(cut -d' ' -f1 "$work/empty" | median)
@@ -138,9 +151,23 @@ awk -v g="$game_window" -v e="$empty_window" -v gf="$game_frame" -v ef="$empty_f
                    " greeting %d ms after the window\n", g / e, gf / ef, gr / er, s - g
             printf "one line of text against the empty window: %.2f (first frame %.2f)\n",
                    t / e, tf / ef}'
+# The median of each stage stamped in the file, in the order first stamped.
+stage_table() {
+    cut -d' ' -f2- "$1" | awk '!seen[$0]++' | while IFS= read -r stage; do
+        ms=$(awk -v stage="$stage" '{ms = $1; $1 = ""} substr($0, 2) == stage {print ms}' "$1" |
+            median)
+        printf '  %7s  %s\n' "$ms" "$stage"
+    done
+}
 echo "where the game's time goes (ms since main, medians):"
-cut -d' ' -f2- "$work/stages" | awk '!seen[$0]++' | while IFS= read -r stage; do
-    ms=$(awk -v stage="$stage" '{ms = $1; $1 = ""} substr($0, 2) == stage {print ms}' \
-        "$work/stages" | median)
-    printf '  %7s  %s\n' "$ms" "$stage"
-done
+stage_table "$work/stages"
+if [ -n "$baseline" ]; then
+    echo "baseline $baseline, the same rounds:"
+    echo "baseline:     window on screen $(cut -d' ' -f1 "$work/baseline" | median) ms," \
+         "first frame $(cut -d' ' -f4 "$work/baseline" | median) ms," \
+         "first sound of the greeting" \
+         "$(cut -d' ' -f2 "$work/baseline" | { grep -v -- - || true; } | median) ms," \
+         "resident once it plays $(($(cut -d' ' -f3 "$work/baseline" | median) / 1024)) MiB"
+    echo "where the baseline's time goes (ms since main, medians):"
+    stage_table "$work/baseline-stages"
+fi

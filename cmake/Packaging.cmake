@@ -19,6 +19,9 @@ set(CPACK_STRIP_FILES ON)
 # voice's data, fonts, Qt's Italian words) it cannot see. The xcb platform plugin is in libqt6gui6
 # and the sound output inside libqt6multimedia6 itself (through libpulse): shlibdeps finds both.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The voice's interface library is the package's own, beside its plugin (found from the package's
+# staging folder, where dpkg-shlibdeps runs).
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "usr/${CMAKE_INSTALL_LIBDIR}/perlobin")
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6svg6, libqt6multimedia6, espeak-ng-data, fonts-liberation, fonts-dejavu-core, qt6-translations-l10n")
 # Without a sound server Merlin is only read, not heard.

@@ -4,7 +4,6 @@
 #include "agentcontrol.h"
 #include "assistanterror.h"
 #include "assistanttesting.h"
-#include "characterdescription.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -21,8 +20,6 @@ private slots:
     void lookUpOfANameNeverLoadedFails();
     void lookUpIgnoresLetterCase();
     void loadingANameAgainKeepsTheCharacter();
-    void brokenDescriptionsAreRefused_data();
-    void brokenDescriptionsAreRefused();
 
 private:
     QPointer<FakeVoice> voice_;
@@ -136,38 +133,6 @@ void TestCharacters::loadingANameAgainKeepsTheCharacter()
     control.Characters().Load(QStringLiteral("MERLIN"), kMerlinFile);
     QCOMPARE(&control.Characters()(QStringLiteral("Merlin")), first);
     QCOMPARE(control.Characters().count(), 1);
-}
-
-namespace {
-
-const QByteArray good = R"({"viewBox":[10,10],"joints":{"body":[5,10]},"parts":[],
-    "eyes":[],"mouth":[5,5],"anchors":{},"appearance":{"duration":100,"tracks":{}},
-    "animations":{"x":{"duration":100,"tracks":{"armWand":[[0,0],[50,10]]}}}})";
-
-} // namespace
-
-void TestCharacters::brokenDescriptionsAreRefused_data()
-{
-    // The rows break a description that is otherwise sound.
-    QCOMPARE(CharacterDescription::fromJson(good, QString()).animationNames(),
-             QStringList{QStringLiteral("x")});
-
-    QTest::addColumn<QByteArray>("json");
-    QTest::newRow("not JSON") << QByteArray("{ viewBox");
-    QTest::newRow("no body joint") << QByteArray(good).replace(R"("body")", R"("torso")");
-    QTest::newRow("empty view box") << QByteArray(good).replace("[10,10]", "[0,10]");
-    QTest::newRow("unknown pose value") << QByteArray(good).replace(R"("armWand")", R"("tail")");
-    QTest::newRow("keys out of order") << QByteArray(good).replace("[50,10]", "[-5,10]");
-    QTest::newRow("clip without length") << QByteArray(good).replace(
-        R"("duration":100,"tracks":{"arm)", R"("duration":0,"tracks":{"arm)");
-    QTest::newRow("part on a missing joint")
-        << QByteArray(good).replace(R"("parts":[])", R"("parts":[{"joint":"hat","draw":"eyes"}])");
-}
-
-void TestCharacters::brokenDescriptionsAreRefused()
-{
-    QFETCH(QByteArray, json);
-    QVERIFY_THROWS_EXCEPTION(AssistantError, CharacterDescription::fromJson(json, QString()));
 }
 
 QTEST_MAIN(TestCharacters)

@@ -1,9 +1,9 @@
-// A machine without the Italian voice, or a program without its voice module: the character says
+// A machine without the Italian voice, or a program without its voice plugin: the character says
 // so once, and its balloon still carries the words for as long as they would take to say.
 #include "agentcharacter.h"
 #include "agentcontrol.h"
 #include "assistanttesting.h"
-#include "modulevoice.h"
+#include "voiceloader.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -30,18 +30,18 @@ void TestNoVoice::initTestCase()
 
 void TestNoVoice::balloonCarriesTheWordsAndTheLossIsToldOnce_data()
 {
-    QTest::addColumn<QStringList>("modulePaths");
-    QTest::newRow("no Italian voice") << ModuleVoice::defaultModulePaths();
-    QTest::newRow("no voice module") << QStringList{empty_.filePath(QStringLiteral("voice.so"))};
+    QTest::addColumn<QStringList>("pluginPaths");
+    QTest::newRow("no Italian voice") << voicePluginPaths();
+    QTest::newRow("no voice plugin") << QStringList{empty_.filePath(QStringLiteral("voice.so"))};
 }
 
 void TestNoVoice::balloonCarriesTheWordsAndTheLossIsToldOnce()
 {
-    QFETCH(QStringList, modulePaths);
+    QFETCH(QStringList, pluginPaths);
     AgentOptions options;
     options.pace = 10;
-    options.makeVoice = [modulePaths] {
-        return std::make_unique<ModuleVoice>(10, modulePaths);
+    options.makeVoice = [pluginPaths] {
+        return loadVoice(10, pluginPaths);
     };
     AgentControl control(options);
     control.Characters().Load(QStringLiteral("Merlin"), kMerlinFile);

@@ -3,8 +3,6 @@
 #include "agentcharacters.h"
 #include "agentcontrol.h"
 #include "assistanttesting.h"
-#include "balloonwindow.h"
-#include "characterwindow.h"
 #include "threads.h"
 
 #include <QAccessible>
@@ -27,8 +25,7 @@ private slots:
     void unknownAnimationIsSkipped_data();
     void unknownAnimationIsSkipped();
     void balloonShowsTheWordsAndLingers();
-    void screenReadersFollowTheBalloon();
-    void balloonMarksTheWordHeard();
+    void screenReadersFollowTheWordHeard();
     void showingAVisibleCharacterIsImmediate();
     void heightKeepsTheFiguresProportions_data();
     void heightKeepsTheFiguresProportions();
@@ -95,6 +92,7 @@ void TestQueue::requestsRunInOrderEachAfterTheOneBefore()
     merlin.Speak(QStringLiteral("ventotto"));
 
     // The first text is being said; the second waits for it however long it takes.
+    QTRY_VERIFY_WITH_TIMEOUT(voice_, 10000); // made when he comes on stage
     QTRY_COMPARE_WITH_TIMEOUT(voice_->said.size(), 1, 10000);
     QTest::qWait(150);
     QCOMPARE(voice_->said, QStringList{QStringLiteral("Attenzione hai sbagliato! Il numero è")});
@@ -175,6 +173,7 @@ void TestQueue::unknownAnimationIsSkipped()
     merlin.Play(QStringLiteral("wave"));
     merlin.Speak(QStringLiteral("Sei grande"));
 
+    QTRY_VERIFY_WITH_TIMEOUT(voice_, 10000);
     QTRY_COMPARE_WITH_TIMEOUT(voice_->said, QStringList{QStringLiteral("Sei grande")}, 10000);
     QCOMPARE(finished.count(), 2);
     QCOMPARE(finished.at(0).at(1).toString(), animation);
@@ -218,79 +217,35 @@ void TestQueue::balloonShowsTheWordsAndLingers()
     QCOMPARE(hidden.count(), 1);
 }
 
-void TestQueue::screenReadersFollowTheBalloon()
+// What the balloon shows of the word heard is the balloon's own test; here, that the voice's
+// words reach it, as a screen reader sees them.
+void TestQueue::screenReadersFollowTheWordHeard()
 {
     AgentCharacter& merlin = loadMerlin();
     showAndSettle(merlin);
-    auto* figure =
-        qobject_cast<CharacterWindow*>(QApplication::topLevelAt(merlin.windowGeometry().center()));
+    QWidget* figure = QApplication::topLevelAt(merlin.windowGeometry().center());
     QVERIFY(figure);
     QCOMPARE(QAccessible::queryAccessibleInterface(figure)->text(QAccessible::Name), "Merlin");
 
-    // Whether each change is announced on the bus is seen by the end-to-end test: offscreen,
-    // Qt sends no accessibility events at all.
-    for (const QString& said : {QStringLiteral("Sei grande"), QStringLiteral("ventitré")}) {
-        merlin.Speak(said);
-        QTRY_COMPARE(merlin.balloonText(), said);
-        BalloonWindow* balloon = nullptr;
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* found = qobject_cast<BalloonWindow*>(widget))
-                balloon = found;
-        QVERIFY(balloon);
-        QAccessibleInterface* readable = QAccessible::queryAccessibleInterface(balloon);
-        QCOMPARE(readable->text(QAccessible::Name), said);
-        QAccessibleTextInterface* text = readable->textInterface();
-        QVERIFY(text);
-        QCOMPARE(text->characterCount(), said.size());
-        QCOMPARE(text->text(0, text->characterCount()), said);
-        voice_->finish();
-    }
-}
-
-void TestQueue::balloonMarksTheWordHeard()
-{
-    AgentCharacter& merlin = loadMerlin();
-    showAndSettle(merlin);
     const QString correction = QStringLiteral("Il numero è ventitre");
     merlin.Speak(correction);
     QTRY_COMPARE(merlin.balloonText(), correction);
-    BalloonWindow* balloon = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* found = qobject_cast<BalloonWindow*>(widget))
-            balloon = found;
-    QVERIFY(balloon);
-    const QColor mark(0xff, 0xd5, 0x4f);
-    const auto markedPixels = [&] {
-        const QImage shot = balloon->grab().toImage();
-        int count = 0;
-        for (int y = 0; y < shot.height(); ++y)
-            for (int x = 0; x < shot.width(); ++x)
-                count += shot.pixelColor(x, y) == mark;
-        return count;
-    };
-    QCOMPARE(markedPixels(), 0);
+    QWidget* balloon = QApplication::topLevelAt(merlin.balloonGeometry().center());
+    QVERIFY(balloon && balloon != figure);
     QAccessibleTextInterface* text =
         QAccessible::queryAccessibleInterface(balloon)->textInterface();
+    QVERIFY(text);
+    QCOMPARE(text->selectionCount(), 0);
 
     voice_->hear(12, 8); // "ventitre"
-    QVERIFY(markedPixels() > 0);
     int start = 0;
     int end = 0;
     QCOMPARE(text->selectionCount(), 1);
     text->selection(0, &start, &end);
     QCOMPARE(correction.mid(start, end - start), "ventitre");
-    QCOMPARE(text->cursorPosition(), 12);
-
     voice_->hear(-1, 0);
-    QCOMPARE(markedPixels(), 0);
     QCOMPARE(text->selectionCount(), 0);
-    // A mark left over from one text never shows in the next.
-    voice_->hear(0, 2);
     voice_->finish();
-    merlin.Speak(QStringLiteral("Sei grande"));
-    QTRY_COMPARE(merlin.balloonText(), "Sei grande");
-    QCOMPARE(markedPixels(), 0);
-    QCOMPARE(text->selectionCount(), 0);
 }
 
 void TestQueue::showingAVisibleCharacterIsImmediate()
@@ -330,10 +285,7 @@ void TestQueue::learnerCanDragTheCharacter()
     AgentCharacter& merlin = loadMerlin();
     merlin.MoveTo(200, 150);
     showAndSettle(merlin);
-    CharacterWindow* window = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* figure = qobject_cast<CharacterWindow*>(widget); figure && figure->isVisible())
-            window = figure;
+    QWidget* window = QApplication::topLevelAt(merlin.windowGeometry().center());
     QVERIFY(window);
 
     const QPoint grip(80, 120);
@@ -358,7 +310,7 @@ void TestQueue::destroyingTheControlMidSpeech_data()
     QTest::newRow("balloon lingering") << 2;
 }
 
-// With the real voice, from the voice module: the speech thread must be joined and the windows
+// With the real voice, from the voice plugin: the speech thread must be joined and the windows
 // gone, with no crash and no hang (a hang ends in the test's time-out).
 void TestQueue::destroyingTheControlMidSpeech()
 {
@@ -396,9 +348,8 @@ void TestQueue::destroyingTheControlMidSpeech()
 
     control.reset();
     QTRY_COMPARE(threadCount(), threadsBefore);
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        QVERIFY2(!qobject_cast<CharacterWindow*>(widget) && !qobject_cast<BalloonWindow*>(widget),
-                 "a window of the character outlived its control");
+    QVERIFY2(QApplication::topLevelWidgets().isEmpty(),
+             "a window of the character outlived its control");
     QTest::qWait(50); // nothing left over fires into freed memory
 }
 

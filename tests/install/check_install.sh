@@ -1,5 +1,5 @@
 #!/bin/bash
-# Checks a staging install of the game: the program, its voice module, menu entry, metainfo and
+# Checks a staging install of the game: the program, its voice plugin, menu entry, metainfo and
 # icons are where a desktop looks for them, agree with one another and pass their validators.
 # Usage: check_install.sh PREFIX APP-ID
 set -euo pipefail
@@ -13,10 +13,13 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 [ -x "$prefix/bin/perlobin" ] || fail "no program bin/perlobin"
 ! ldd "$prefix/bin/perlobin" | grep 'not found' || fail "libraries of the program are missing"
-# The voice's libraries are loaded with its module, after the first frame, not with the program.
+# The voice's libraries are loaded with its plugin, after the first frame, not with the program;
+# its small interface library, which the program links, stands privately beside the plugin.
 module=$prefix/lib/perlobin/perlobin-voice.so
-[ -f "$module" ] || fail "no voice module lib/perlobin/perlobin-voice.so"
-! ldd "$module" | grep 'not found' || fail "libraries of the voice module are missing"
+[ -f "$module" ] || fail "no voice plugin lib/perlobin/perlobin-voice.so"
+[ -f "$prefix/lib/perlobin/libperlobin-voiceinterface.so" ] ||
+    fail "no voice interface lib/perlobin/libperlobin-voiceinterface.so"
+! ldd "$module" | grep 'not found' || fail "libraries of the voice plugin are missing"
 ! ldd "$prefix/bin/perlobin" | grep -E 'libespeak-ng|libQt6Multimedia' ||
     fail "the program itself links the voice's libraries"
 for file in "$desktop" "$metainfo" "$icons/scalable/apps/$id.svg"; do

@@ -78,11 +78,11 @@ export DISPLAY=:$display
 wait_for "window Perlobin from the chroot" 60 xdotool search --onlyvisible --name '^Perlobin$'
 echo "window shown after $((SECONDS - start)) s"
 game=$(xdotool search --onlyvisible --name '^Perlobin$' getwindowpid | head -n 1)
-# The plugins, the voice module, Qt's Italian words, the Italian voice and the fonts, found and
+# The plugins, the voice's interface and plugin, Qt's Italian words, the Italian voice and the fonts, found and
 # opened.
 opened() { grep -q "\"/usr/[^\"]*$1\".* = [0-9]" "$root/opened.log"; }
 for want in platforms/libqxcb.so imageformats/libqsvg.so iconengines/libqsvgicon.so \
-    perlobin/perlobin-voice.so translations/qtbase_it.qm espeak-ng-data/it_dict liberation/LiberationSans-Regular.ttf \
+    perlobin/libperlobin-voiceinterface.so perlobin/perlobin-voice.so translations/qtbase_it.qm espeak-ng-data/it_dict liberation/LiberationSans-Regular.ttf \
     dejavu/DejaVuSans.ttf; do
     wait_for "$want opened by the game in the chroot" 20 opened "$want"
 done

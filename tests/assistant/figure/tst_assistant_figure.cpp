@@ -1,6 +1,5 @@
 // The wizard's animations and its quiet life, rendered off screen.
 #include "animator.h"
-#include "assistanterror.h"
 #include "characterdescription.h"
 #include "figurerenderer.h"
 #include "sparklefield.h"
@@ -100,6 +99,8 @@ private slots:
     void renamedJointsMoveTheirParts();
     void badJointsAreRefused_data();
     void badJointsAreRefused();
+    void brokenDescriptionsAreRefused_data();
+    void brokenDescriptionsAreRefused();
 
 private:
     // The face at the game's height of 205 px, around the mouth.
@@ -373,7 +374,39 @@ void TestFigure::badJointsAreRefused()
         QVERIFY2(json.contains(edits[i]), edits[i].constData());
         json.replace(edits[i], edits[i + 1]);
     }
-    QVERIFY_THROWS_EXCEPTION(AssistantError, CharacterDescription::fromJson(json, kArt));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, CharacterDescription::fromJson(json, kArt));
+}
+
+namespace {
+
+const QByteArray good = R"({"viewBox":[10,10],"joints":{"body":[5,10]},"parts":[],
+    "eyes":[],"mouth":[5,5],"anchors":{},"appearance":{"duration":100,"tracks":{}},
+    "animations":{"x":{"duration":100,"tracks":{"armWand":[[0,0],[50,10]]}}}})";
+
+} // namespace
+
+void TestFigure::brokenDescriptionsAreRefused_data()
+{
+    // The rows break a description that is otherwise sound.
+    QCOMPARE(CharacterDescription::fromJson(good, QString()).animationNames(),
+             QStringList{QStringLiteral("x")});
+
+    QTest::addColumn<QByteArray>("json");
+    QTest::newRow("not JSON") << QByteArray("{ viewBox");
+    QTest::newRow("no body joint") << QByteArray(good).replace(R"("body")", R"("torso")");
+    QTest::newRow("empty view box") << QByteArray(good).replace("[10,10]", "[0,10]");
+    QTest::newRow("unknown pose value") << QByteArray(good).replace(R"("armWand")", R"("tail")");
+    QTest::newRow("keys out of order") << QByteArray(good).replace("[50,10]", "[-5,10]");
+    QTest::newRow("clip without length") << QByteArray(good).replace(
+        R"("duration":100,"tracks":{"arm)", R"("duration":0,"tracks":{"arm)");
+    QTest::newRow("part on a missing joint")
+        << QByteArray(good).replace(R"("parts":[])", R"("parts":[{"joint":"hat","draw":"eyes"}])");
+}
+
+void TestFigure::brokenDescriptionsAreRefused()
+{
+    QFETCH(QByteArray, json);
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, CharacterDescription::fromJson(json, QString()));
 }
 
 QTEST_MAIN(TestFigure)

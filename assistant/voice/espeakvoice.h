@@ -1,6 +1,7 @@
 #pragma once
 
 #include "readalong.h"
+#include "silentvoice.h"
 #include "voice.h"
 
 #include <QTimer>
@@ -54,7 +55,7 @@ private:
     bool synthesised_ = false;
     bool speaking_ = false;
     bool deviceFailed_ = false;
-    QTimer letters_;
+    SilentVoice letters_; // paces words that make no sound
     ReadAlong readAlong_;
     SpokenWord heardWord_;
     MouthShape heardMouth_ = MouthShape::Closed;

@@ -1,7 +1,5 @@
 #include "characterdescription.h"
 
-#include "assistanterror.h"
-
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -9,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <stdexcept>
 #include <utility>
 
 namespace {
@@ -31,7 +30,8 @@ constexpr std::array kFields{
 
 [[noreturn]] void broken(const QString& what)
 {
-    throw AssistantError(QStringLiteral("Il personaggio è danneggiato (%1)").arg(what));
+    throw std::runtime_error(
+        QStringLiteral("Il personaggio è danneggiato (%1)").arg(what).toStdString());
 }
 
 QPointF pointOf(const QJsonValue& value, const QString& where)
@@ -197,7 +197,8 @@ CharacterDescription CharacterDescription::fromFile(const QString& file)
     const QString key = keyOfFile(file);
     QFile json(kCharacterFolder + QLatin1Char('/') + key + QLatin1String(".json"));
     if (key.isEmpty() || key.contains(QLatin1Char(':')) || !json.open(QIODevice::ReadOnly))
-        throw AssistantError(QStringLiteral("Non trovo il personaggio «%1»").arg(file));
+        throw std::runtime_error(
+            QStringLiteral("Non trovo il personaggio «%1»").arg(file).toStdString());
     return fromJson(json.readAll(), kCharacterFolder);
 }
 

@@ -1,8 +1,9 @@
-// The voice as the game has it: loaded from the voice module once the character comes on stage.
+// The voice as the game has it: loaded from the voice plugin once the character comes on stage.
 #include "agentcharacter.h"
 #include "agentcontrol.h"
 #include "assistanttesting.h"
-#include "modulevoice.h"
+#include "voice.h"
+#include "voiceloader.h"
 
 #include <QFile>
 #include <QLibraryInfo>
@@ -11,7 +12,7 @@
 
 namespace {
 
-bool moduleMapped()
+bool pluginMapped()
 {
     QFile maps(QStringLiteral("/proc/self/maps"));
     return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/perlobin-voice.so");
@@ -19,7 +20,7 @@ bool moduleMapped()
 
 } // namespace
 
-class TestModule : public QObject {
+class TestPlugin : public QObject {
     Q_OBJECT
 
 private slots:
@@ -28,9 +29,9 @@ private slots:
 };
 
 // Before it, the character's art may be loaded, but not the voice's libraries.
-void TestModule::loadedWhenTheCharacterComesOnStage()
+void TestPlugin::loadedWhenTheCharacterComesOnStage()
 {
-    QVERIFY(!moduleMapped());
+    QVERIFY(!pluginMapped());
     AgentOptions options;
     options.pace = 10;
     AgentControl control(options);
@@ -38,24 +39,24 @@ void TestModule::loadedWhenTheCharacterComesOnStage()
     AgentCharacter& merlin = control.Characters()(QStringLiteral("Merlin"));
     QSignalSpy started(&merlin, &AgentCharacter::requestStarted);
     merlin.Show();
-    QVERIFY(!moduleMapped());
+    QVERIFY(!pluginMapped());
     QVERIFY(started.wait(5000));
-    QVERIFY(moduleMapped());
+    QVERIFY(pluginMapped());
 }
 
-// Found past a library that is not the voice module.
-void TestModule::wordsMouthsAndTheEndComeThrough()
+// Found past a library that is not the voice plugin.
+void TestPlugin::wordsMouthsAndTheEndComeThrough()
 {
     const QString qtCore =
         QLibraryInfo::path(QLibraryInfo::LibrariesPath) + QStringLiteral("/libQt6Core.so.6");
     QVERIFY(QFile::exists(qtCore));
-    ModuleVoice voice(1.0, QStringList{qtCore} + ModuleVoice::defaultModulePaths());
-    QSignalSpy words(&voice, &Voice::wordHeard);
-    QSignalSpy mouths(&voice, &Voice::mouthShaped);
-    QSignalSpy finished(&voice, &Voice::finished);
-    QSignalSpy lost(&voice, &Voice::unavailable);
-    voice.prepare();
-    voice.say(QStringLiteral("Sei grande"));
+    const std::unique_ptr<Voice> voice = loadVoice(1.0, QStringList{qtCore} + voicePluginPaths());
+    QSignalSpy words(voice.get(), &Voice::wordHeard);
+    QSignalSpy mouths(voice.get(), &Voice::mouthShaped);
+    QSignalSpy finished(voice.get(), &Voice::finished);
+    QSignalSpy lost(voice.get(), &Voice::unavailable);
+    voice->prepare();
+    voice->say(QStringLiteral("Sei grande"));
     QVERIFY(finished.wait(10000));
 
     QList<int> starts;
@@ -72,5 +73,5 @@ void TestModule::wordsMouthsAndTheEndComeThrough()
     QCOMPARE(finished.count(), 1);
 }
 
-QTEST_MAIN(TestModule)
-#include "tst_assistant_module.moc"
+QTEST_MAIN(TestPlugin)
+#include "tst_assistant_plugin.moc"

@@ -1,16 +1,11 @@
-// The speech balloon leaves the program's windows in view wherever the screen has room for it.
-#include "agentcharacter.h"
-#include "agentcharacters.h"
-#include "agentcontrol.h"
-#include "assistanttesting.h"
+// The speech balloon: it leaves the program's windows in view wherever the screen has room for
+// it, and shows the word being heard to the eye and to screen readers.
 #include "balloonplacement.h"
 #include "balloonwindow.h"
-#include "characterwindow.h"
 
+#include <QAccessible>
 #include <QApplication>
-#include <QMouseEvent>
 #include <QScreen>
-#include <QSignalSpy>
 #include <QtTest>
 #include <memory>
 
@@ -64,8 +59,21 @@ class TestBalloon : public QObject {
 private slots:
     void placementCoversLeast_data();
     void placementCoversLeast();
-    void balloonKeepsClearOfTheHostAndFollowsADrag();
+    void screenReadersReadTheWords();
+    void theWordHeardIsMarked();
+
+private:
+    // A balloon showing text beside a figure in the middle of the screen.
+    std::unique_ptr<BalloonWindow> showing(const QString& text);
 };
+
+std::unique_ptr<BalloonWindow> TestBalloon::showing(const QString& text)
+{
+    auto balloon = std::make_unique<BalloonWindow>();
+    const QPoint middle = QGuiApplication::primaryScreen()->availableGeometry().center();
+    balloon->showText(text, figureAt(middle.x() - 82, middle.y() - 102));
+    return balloon;
+}
 
 void TestBalloon::placementCoversLeast_data()
 {
@@ -152,77 +160,58 @@ void TestBalloon::placementCoversLeast()
     QCOMPARE(choice.covered, covered);
 }
 
-// The real character with a host window: the balloon opens beside the figure away from the
-// host, and chooses again when the learner drags the figure to the host's other side.
-void TestBalloon::balloonKeepsClearOfTheHostAndFollowsADrag()
+// Whether each change is announced on the bus is seen by the end-to-end test: offscreen,
+// Qt sends no accessibility events at all.
+void TestBalloon::screenReadersReadTheWords()
 {
-    QPointer<FakeVoice> voice;
-    AgentControl control(fakeVoiceOptions(&voice));
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    QWidget host;
-    host.setGeometry(screen.left() + 330, screen.top(), 140, screen.height());
-    host.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&host));
-
-    control.Characters().Load(QStringLiteral("Merlin"), kMerlinFile);
-    AgentCharacter& merlin = control.Characters()(QStringLiteral("Merlin"));
-    QSignalSpy idle(&merlin, &AgentCharacter::idle);
-    merlin.MoveTo(screen.left() + 480, screen.top() + 100);
-    merlin.Show();
-    QVERIFY(idle.wait(5000));
-    CharacterWindow* figure = nullptr;
-    BalloonWindow* balloon = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* found = qobject_cast<CharacterWindow*>(widget))
-            figure = found;
-        if (auto* found = qobject_cast<BalloonWindow*>(widget))
-            balloon = found;
+    auto balloon = std::make_unique<BalloonWindow>();
+    const QPoint middle = QGuiApplication::primaryScreen()->availableGeometry().center();
+    for (const QString& said : {QStringLiteral("Sei grande"), QStringLiteral("ventitré")}) {
+        balloon->showText(said, figureAt(middle.x() - 82, middle.y() - 102));
+        QVERIFY(balloon->isVisible());
+        QAccessibleInterface* readable = QAccessible::queryAccessibleInterface(balloon.get());
+        QCOMPARE(readable->text(QAccessible::Name), said);
+        QAccessibleTextInterface* text = readable->textInterface();
+        QVERIFY(text);
+        QCOMPARE(text->characterCount(), said.size());
+        QCOMPARE(text->text(0, text->characterCount()), said);
     }
-    QVERIFY(figure && balloon);
+}
 
-    merlin.Speak(QStringLiteral("Sei grande"));
-    QTRY_COMPARE(merlin.balloonText(), QStringLiteral("Sei grande"));
-
-    // The tail: mask pixels in the strip next to the figure, where the body never reaches.
-    auto tailFacesTheFigure = [&](bool figureOnTheLeft) {
-        const int strip = BalloonPlacement::kTail - 4;
-        const QRect edge = figureOnTheLeft
-                               ? QRect(0, 0, strip, balloon->height())
-                               : QRect(balloon->width() - strip, 0, strip, balloon->height());
-        const QRect far = figureOnTheLeft
-                              ? QRect(balloon->width() - strip, 0, strip, balloon->height())
-                              : QRect(0, 0, strip, balloon->height());
-        const QRegion tail = balloon->mask().intersected(edge);
-        return !tail.isEmpty() && tail.boundingRect().height() < balloon->height() / 2 &&
-               balloon->mask().intersected(far).boundingRect().height() > balloon->height() / 2;
+void TestBalloon::theWordHeardIsMarked()
+{
+    const QString correction = QStringLiteral("Il numero è ventitre");
+    const std::unique_ptr<BalloonWindow> balloon = showing(correction);
+    const QColor mark(0xff, 0xd5, 0x4f);
+    const auto markedPixels = [&] {
+        const QImage shot = balloon->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                count += shot.pixelColor(x, y) == mark;
+        return count;
     };
+    QCOMPARE(markedPixels(), 0);
+    QAccessibleTextInterface* text =
+        QAccessible::queryAccessibleInterface(balloon.get())->textInterface();
 
-    const QRect before = merlin.balloonGeometry();
-    QVERIFY2(!before.intersects(host.frameGeometry()), "balloon over the host window");
-    QVERIFY(before.left() > merlin.windowGeometry().center().x());
-    QVERIFY(tailFacesTheFigure(true));
+    balloon->markWord(12, 8); // "ventitre"
+    QVERIFY(markedPixels() > 0);
+    int start = 0;
+    int end = 0;
+    QCOMPARE(text->selectionCount(), 1);
+    text->selection(0, &start, &end);
+    QCOMPARE(correction.mid(start, end - start), "ventitre");
+    QCOMPARE(text->cursorPosition(), 12);
 
-    // Dragged across the host, as the learner does: the balloon moves to the figure's left.
-    const QPoint grip(80, 120);
-    const QPoint start = figure->mapToGlobal(grip);
-    const QPoint end = start - QPoint(310, 0);
-    auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButtons buttons) {
-        QMouseEvent event(type, figure->mapFromGlobal(global), global, Qt::LeftButton, buttons,
-                          Qt::NoModifier);
-        QApplication::sendEvent(figure, &event);
-    };
-    send(QEvent::MouseButtonPress, start, Qt::LeftButton);
-    send(QEvent::MouseMove, start - QPoint(150, 0), Qt::LeftButton);
-    send(QEvent::MouseMove, end, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, end, Qt::NoButton);
-    QTRY_COMPARE(merlin.windowGeometry().topLeft(),
-                 QPoint(screen.left() + 170, screen.top() + 100));
-    QTRY_VERIFY(merlin.balloonGeometry().right() < merlin.windowGeometry().center().x());
-    QVERIFY2(!merlin.balloonGeometry().intersects(host.frameGeometry()),
-             "balloon over the host window");
-    QVERIFY(screen.contains(merlin.balloonGeometry()));
-    QVERIFY(tailFacesTheFigure(false));
-    voice->finish();
+    balloon->markWord(-1, 0);
+    QCOMPARE(markedPixels(), 0);
+    QCOMPARE(text->selectionCount(), 0);
+    // A mark left over from one text never shows in the next.
+    balloon->markWord(0, 2);
+    balloon->showText(QStringLiteral("Sei grande"), balloon->geometry().translated(-200, 0));
+    QCOMPARE(markedPixels(), 0);
+    QCOMPARE(text->selectionCount(), 0);
 }
 
 QTEST_MAIN(TestBalloon)

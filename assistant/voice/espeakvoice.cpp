@@ -1,7 +1,6 @@
 #include "espeakvoice.h"
 
 #include "pacedplayer.h"
-#include "silentspeech.h"
 #include "sinkplayer.h"
 #include "speechengine.h"
 #include "spokenform.h"
@@ -22,9 +21,9 @@ EspeakVoice::EspeakVoice(double pace, PlayerFactory makePlayer,
     , engine_(std::move(synthesiser))
     , playerFactory_(std::move(makePlayer))
     , pace_(pace > 0 ? pace : 1.0)
+    , letters_(pace_)
 {
-    letters_.setSingleShot(true);
-    connect(&letters_, &QTimer::timeout, this, &EspeakVoice::onPlayerDrained);
+    connect(&letters_, &Voice::finished, this, &EspeakVoice::onPlayerDrained);
     follow_.setInterval(kFollowMs);
     connect(&follow_, &QTimer::timeout, this, &EspeakVoice::followPlayed);
 }
@@ -150,7 +149,7 @@ void EspeakVoice::onPlayerFailed()
 
 void EspeakVoice::paceByLetters()
 {
-    letters_.start(silentSpeechMs(text_.size(), pace_));
+    letters_.say(text_);
 }
 
 void EspeakVoice::onPlayerDrained()

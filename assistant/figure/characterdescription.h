@@ -71,7 +71,8 @@ public:
     // lower case, whichever separators the path uses.
     static QString keyOfFile(const QString& file);
 
-    // Throws AssistantError when the path names a character we do not ship, or a broken one.
+    // Throws std::runtime_error, with a short Italian sentence, when the path names a character
+    // we do not ship, or a broken one.
     static CharacterDescription fromFile(const QString& file);
     static CharacterDescription fromJson(const QByteArray& json, const QString& artFolder);
 

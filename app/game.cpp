@@ -7,13 +7,6 @@
 
 #include <utility>
 
-namespace {
-
-// Where the window's client area is designed to stand on the screen.
-constexpr QPoint windowPlace(18, 39);
-
-} // namespace
-
 Game::Game(WindowFactory makeWindow, QObject* parent)
     : QObject(parent)
     , makeWindow_(std::move(makeWindow))
@@ -43,7 +36,7 @@ std::unique_ptr<Tavola> Game::openWindow()
     if (voiceNoticeGiven_)
         window->setVoiceNoticeGiven();
     connect(window.get(), &Tavola::voiceNoticeShown, this, [this] { voiceNoticeGiven_ = true; });
-    window->move(windowPlace);
+    window->move(Tavola::designedPlace);
     window->show();
     startup::watchFirstFrame(window.get());
     return window;

@@ -2,6 +2,7 @@
 
 #include "agent.h"
 #include "agentcontrol.h"
+#include "agentstage.h"
 #include "answerbox.h"
 #include "assistanterror.h"
 #include "backgroundcolour.h"
@@ -18,6 +19,7 @@
 #include "shapeelement.h"
 #include "startuptrace.h"
 #include "surface.h"
+#include "twips.h"
 #include "verdict.h"
 
 #include <QAction>
@@ -50,6 +52,7 @@ Tavola::Tavola(std::unique_ptr<RandomSource> random, std::unique_ptr<Agent> agen
 {
     ui.setupUi(this);
     startup::stamp("elements built");
+    Agent1->setStage(stage());
     connect(ui.cmdNext, &QPushButton::clicked, this, &Tavola::cmdNextClick);
     connect(ui.Text3, &AnswerBox::keyTyped, this, &Tavola::text3KeyPress);
     connect(ui.Text3, &AnswerBox::focusLeft, this, &Tavola::text3LostFocus);
@@ -269,6 +272,18 @@ void Tavola::enableAndFocusNext()
 {
     ui.cmdNext->setEnabled(true);
     ui.cmdNext->setFocus();
+}
+
+// Merlin belongs to this window, and never stands on what the child reads: the abacus (the
+// column titles, the numeral, the rods and beads, the verdict's bar) and the answer box. Where
+// nothing beside the window fits, the corner of the counters is the least missed.
+AgentStage Tavola::stage() const
+{
+    const QRect abacus = twipsRect(120, 240, 11055, 5535);
+    const QRect answer = ui.Text3->geometry();
+    const QRect corner(QPoint(answer.right() + 1, abacus.bottom() + 1),
+                       ui.surface->rect().bottomRight());
+    return {ui.surface, designedPlace, {abacus, answer}, corner};
 }
 
 Character& Tavola::merlin()

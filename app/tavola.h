@@ -10,6 +10,7 @@
 #include <memory>
 
 class Agent;
+struct AgentStage;
 class Character;
 struct BinaryDigits;
 struct Verdict;
@@ -20,6 +21,9 @@ class Tavola : public QMainWindow {
     Q_OBJECT
 
 public:
+    // Where the window's client area stands on the screen in the design.
+    static constexpr QPoint designedPlace{18, 39};
+
     // Without a random source the numbers come from a generator seeded from the clock; without
     // an agent the window makes our own assistant control.
     explicit Tavola(std::unique_ptr<RandomSource> random = nullptr);
@@ -69,6 +73,7 @@ private:
     void enableAndFocusNext();
 
     Character& merlin();
+    AgentStage stage() const;
     void restartAnswered(QMessageBox::StandardButton answer);
     QMessageBox* openBox(QMessageBox::Icon icon, const QString& title, const QString& prompt,
                          QMessageBox::StandardButtons buttons);

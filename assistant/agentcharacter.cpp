@@ -3,6 +3,8 @@
 #include "balloonwindow.h"
 #include "characterdescription.h"
 #include "characterwindow.h"
+#include "companion.h"
+#include "figureplacement.h"
 #include "voice.h"
 
 #include <QEvent>
@@ -52,6 +54,7 @@ AgentCharacter::AgentCharacter(const QString& name,
     , balloon_(std::make_unique<BalloonWindow>())
     , makeVoice_(options.makeVoice)
 {
+    stage_ = options.stage;
     figure_->setWindowTitle(name);
     figure_->setAccessibleName(name);
     figure_->move(restingPlace(figure_->size()));
@@ -66,9 +69,15 @@ AgentCharacter::AgentCharacter(const QString& name,
             finishCurrent();
     });
     connect(figure_.get(), &CharacterWindow::glideFinished, this, [this] {
+        gliding_ = false;
         if (current_ && current_->kind == RequestKind::Move)
             finishCurrent();
     });
+    if (stage_.client) {
+        companion_ = std::make_unique<Companion>(stage_.client);
+        hostOrigin_ = clientOrigin();
+        stage_.client->window()->installEventFilter(this);
+    }
     connect(figure_.get(), &CharacterWindow::placed, this, [this](const QRect& geometry) {
         if (balloon_->isVisible())
             balloon_->follow(geometry);
@@ -90,6 +99,8 @@ AgentCharacter::~AgentCharacter()
     }
     if (figure_)
         figure_->disconnect(this);
+    if (stage_.client)
+        stage_.client->window()->removeEventFilter(this);
     balloon_.reset();
     figure_.reset();
 }
@@ -189,6 +200,22 @@ void AgentCharacter::waitForHostOnScreen()
 
 bool AgentCharacter::eventFilter(QObject* watched, QEvent* event)
 {
+    if (stage_.client && watched == stage_.client->window()) {
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+            followHost();
+            break;
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::WindowStateChange:
+            updateHostAway();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
     // Queued, so the window's first frame, drawn while its exposure is handled, comes first.
     if (event->type() == QEvent::Expose && !onStage_ && static_cast<QWindow*>(watched)->isExposed())
         QMetaObject::invokeMethod(this, &AgentCharacter::comeOnStage, Qt::QueuedConnection);
@@ -203,6 +230,11 @@ void AgentCharacter::comeOnStage()
     hostWait_.stop();
     for (QWindow* window : QGuiApplication::topLevelWindows())
         window->removeEventFilter(this);
+    // After the game's first frame: the native windows are made here.
+    if (companion_) {
+        companion_->attach(figure_.get());
+        companion_->attach(balloon_.get());
+    }
     voice_ = makeVoice_();
     connect(voice_.get(), &Voice::finished, this, &AgentCharacter::endSpeech);
     connect(voice_.get(), &Voice::wordHeard, balloon_.get(), &BalloonWindow::markWord);
@@ -228,13 +260,19 @@ void AgentCharacter::perform(const Request& request)
 {
     switch (request.kind) {
     case RequestKind::Show:
-        if (figure_->isVisible())
+        if (hostAway_) {
+            figureAway_ = true; // shown when the game comes back
             finishCurrent();
-        else
+        } else if (figure_->isVisible()) {
+            finishCurrent();
+        } else {
             figure_->appear();
+        }
         break;
     case RequestKind::Move:
-        figure_->glideTo(request.point);
+        glideTarget_ = placeFor(request.point);
+        gliding_ = true;
+        figure_->glideTo(glideTarget_);
         break;
     case RequestKind::Play:
         if (!figure_->play(request.argument)) {
@@ -298,4 +336,69 @@ void AgentCharacter::hideBalloon()
 {
     balloon_->hide();
     emit balloonHidden();
+}
+
+QPoint AgentCharacter::clientOrigin() const
+{
+    return stage_.client ? stage_.client->mapToGlobal(QPoint(0, 0)) : QPoint();
+}
+
+// MoveTo places are screen pixels for the game window at its designed place: wherever the window
+// really is, the figure keeps the same place on it, unless that covers what the child must read.
+QPoint AgentCharacter::placeFor(QPoint asked) const
+{
+    if (!stage_.client)
+        return asked;
+    const QPoint origin = clientOrigin();
+    const QWidget* window = stage_.client->window();
+    QList<QRect> keepClear;
+    for (const QRect& rect : stage_.keepClear)
+        keepClear.append(rect.translated(origin));
+    const QScreen* screen = window->screen();
+    const QRect area = screen ? screen->availableGeometry() : window->frameGeometry();
+    const QRect wanted(origin + asked - stage_.designedAt, figure_->size());
+    return FigurePlacement::choose(wanted, window->frameGeometry(), keepClear,
+                                   stage_.lastResort.translated(origin), area)
+        .topLeft();
+}
+
+// The figure moves with the game window, mid-glide too; the balloon follows the figure.
+void AgentCharacter::followHost()
+{
+    const QPoint origin = clientOrigin();
+    const QPoint shift = origin - hostOrigin_;
+    hostOrigin_ = origin;
+    if (shift.isNull() || !figure_)
+        return;
+    if (gliding_) {
+        glideTarget_ += shift;
+        figure_->move(figure_->pos() + shift);
+        figure_->glideTo(glideTarget_);
+    } else {
+        figure_->move(figure_->pos() + shift);
+    }
+}
+
+// Merlin leaves with the game window (minimised or hidden) and comes back with it; his requests
+// go on meanwhile, unseen.
+void AgentCharacter::updateHostAway()
+{
+    const QWidget* window = stage_.client->window();
+    const bool away = !window->isVisible() || window->isMinimized();
+    if (away == hostAway_)
+        return;
+    hostAway_ = away;
+    if (away) {
+        figureAway_ = figure_->isVisible();
+        balloonAway_ = balloon_->isVisible();
+        balloon_->hide();
+        figure_->hide();
+        return;
+    }
+    hostOrigin_ = clientOrigin();
+    if (figureAway_)
+        figure_->show();
+    if (balloonAway_ && (speaking_ || balloonLinger_.isActive()))
+        balloon_->show();
+    figureAway_ = balloonAway_ = false;
 }

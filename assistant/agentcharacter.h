@@ -1,6 +1,7 @@
 #pragma once
 
 #include "agentoptions.h"
+#include "agentstage.h"
 #include "character.h"
 
 #include <QImage>
@@ -13,6 +14,7 @@
 #include <memory>
 
 class BalloonWindow;
+class Companion;
 class QEvent;
 class CharacterDescription;
 class CharacterWindow;
@@ -82,6 +84,11 @@ private:
     void waitForHostOnScreen();
     void comeOnStage();
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The figure's place for a MoveTo, on the screen.
+    QPoint placeFor(QPoint asked) const;
+    QPoint clientOrigin() const;
+    void followHost();
+    void updateHostAway();
     void reportVoiceTrouble(const QString& message);
 
     QString name_;
@@ -92,10 +99,18 @@ private:
     bool scheduled_ = false;
     bool voiceTroubleReported_ = false;
     bool onStage_ = false;
+    AgentStage stage_;
+    QPoint hostOrigin_; // the client area's place when last seen
+    QPoint glideTarget_;
+    bool gliding_ = false;
+    bool hostAway_ = false;   // minimised or hidden
+    bool figureAway_ = false; // hidden with it, to come back with it
+    bool balloonAway_ = false;
     QTimer balloonLinger_;
     QTimer hostWait_;
     std::unique_ptr<CharacterWindow> figure_;
     std::unique_ptr<BalloonWindow> balloon_;
+    std::unique_ptr<Companion> companion_;
     std::function<std::unique_ptr<Voice>()> makeVoice_;
     std::unique_ptr<Voice> voice_; // made when the character first comes on stage
 };

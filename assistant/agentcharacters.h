@@ -26,6 +26,9 @@ public:
     // Throws AssistantError for a name never loaded.
     AgentCharacter& operator()(const QString& name) override;
 
+    // For the characters loaded from now on.
+    void setStage(const AgentStage& stage) { options_.stage = stage; }
+
     int count() const { return int(loaded_.size()); }
     bool contains(const QString& name) const;
 

@@ -19,6 +19,7 @@ public:
     ~AgentControl() override;
 
     AgentCharacters& Characters() override { return *characters_; }
+    void setStage(const AgentStage& stage) override;
 
 private:
     std::unique_ptr<AgentCharacters> characters_;

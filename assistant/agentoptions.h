@@ -1,5 +1,7 @@
 #pragma once
 
+#include "agentstage.h"
+
 #include <functional>
 #include <memory>
 
@@ -13,4 +15,6 @@ struct AgentOptions {
     std::function<std::unique_ptr<Voice>()> makeVoice;
     // Speeds up animations, moves, silent speech and the balloon's afterglow.
     double pace = 1.0;
+    // The game window; without one (tests of the character alone) places are screen pixels.
+    AgentStage stage;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "agent.h"
+#include "agentstage.h"
 #include "assistanterror.h"
 #include "character.h"
 #include "characterset.h"
@@ -49,6 +50,7 @@ public:
     {}
 
     CharacterSet& Characters() override { return *this; }
+    void setStage(const AgentStage& given) override { stage = given; }
 
     void Load(const QString& name, const QString& file) override
     {
@@ -69,6 +71,8 @@ public:
     }
 
     RecordingCharacter* character() const { return character_.get(); }
+
+    AgentStage stage;
 
 private:
     QStringList* log_;

@@ -1,14 +1,17 @@
-// On stage beside the program's window: the character's balloon opens away from the window and
-// chooses again when the learner drags the figure across it.
+// On stage beside the program's window: the figure stands where it was asked to unless that
+// covers what the learner reads, belongs to the window (moves, hides and comes back with it), and
+// the balloon opens away from the window and chooses again when the learner drags the figure.
 #include "agentcharacter.h"
 #include "agentcharacters.h"
 #include "agentcontrol.h"
 #include "assistanttesting.h"
+#include "figureplacement.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QWindow>
 #include <QtTest>
 #include <memory>
 
@@ -16,8 +19,94 @@ class TestStage : public QObject {
     Q_OBJECT
 
 private slots:
+    void figurePlace_data();
+    void figurePlace();
+    void figureBelongsToTheWindow();
     void balloonKeepsClearOfTheHostAndFollowsADrag();
 };
+
+void TestStage::figurePlace_data()
+{
+    QTest::addColumn<QRect>("wanted");
+    QTest::addColumn<QRect>("area");
+    QTest::addColumn<QPoint>("placed");
+    // A game window at (100, 50) 600x500, whose top 300 pixels must stay clear, with the
+    // least-missed corner at its bottom right; a 160x200 figure; kGap 8 beside the frame.
+    const QSize figure(160, 200);
+    QTest::newRow("asked place clear")
+        << QRect(QPoint(480, 360), figure) << QRect(0, 0, 1280, 1024) << QPoint(480, 360);
+    QTest::newRow("over the abacus: right of the window")
+        << QRect(QPoint(550, 150), figure) << QRect(0, 0, 1280, 1024) << QPoint(708, 150);
+    QTest::newRow("no room right: left")
+        << QRect(QPoint(300, 150), figure) << QRect(-400, 0, 1150, 1024) << QPoint(-68, 150);
+    QTest::newRow("slides along the frame to stay on screen")
+        << QRect(QPoint(550, -100), figure) << QRect(0, 0, 1280, 1024) << QPoint(708, 0);
+    QTest::newRow("no room at the sides: the nearer of above and below")
+        << QRect(QPoint(300, 150), figure) << QRect(100, 0, 600, 1024) << QPoint(300, 558);
+    QTest::newRow("screen too small: the least-missed corner")
+        << QRect(QPoint(300, 150), figure) << QRect(100, 50, 600, 500) << QPoint(540, 350);
+}
+
+void TestStage::figurePlace()
+{
+    QFETCH(QRect, wanted);
+    QFETCH(QRect, area);
+    QFETCH(QPoint, placed);
+    const QRect host(100, 50, 600, 500);
+    const QList<QRect> keepClear{QRect(100, 50, 600, 300), QRect(250, 480, 200, 40)};
+    const QRect corner(450, 351, 250, 199);
+    const QRect chosen = FigurePlacement::choose(wanted, host, keepClear, corner, area);
+    QCOMPARE(chosen, QRect(placed, wanted.size()));
+}
+
+// The real character on a stage: asked to stand on the part to keep clear, he stands beside
+// the window; he is transient for it, moves with it, and leaves and comes back with it.
+void TestStage::figureBelongsToTheWindow()
+{
+    QPointer<FakeVoice> voice;
+    AgentOptions options = fakeVoiceOptions(&voice);
+    QWidget window;
+    window.setGeometry(20, 40, 300, 200);
+    auto* client = new QWidget(&window);
+    client->setGeometry(0, 20, 300, 180);
+    options.stage = {client, QPoint(10, 10), {QRect(0, 0, 300, 120)}, QRect(200, 120, 100, 60)};
+    AgentControl control(options);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    control.Characters().Load(QStringLiteral("Merlin"), kMerlinFile);
+    AgentCharacter& merlin = control.Characters()(QStringLiteral("Merlin"));
+    merlin.setHeight(100);
+    QSignalSpy idle(&merlin, &AgentCharacter::idle);
+    merlin.Show();
+    merlin.MoveTo(60, 30); // on the part to keep clear, for the window at (10, 10)
+    QVERIFY(idle.wait(5000));
+    const QRect frame = window.frameGeometry();
+    const QRect figure = merlin.windowGeometry();
+    QCOMPARE(figure.left(), frame.right() + 1 + FigurePlacement::kGap);
+    QCOMPARE(figure.top(), client->mapToGlobal(QPoint(0, 0)).y() + 20);
+    QWidget* figureWindow = QApplication::topLevelAt(figure.center());
+    QVERIFY(figureWindow);
+    QCOMPARE(figureWindow->windowHandle()->transientParent(), window.windowHandle());
+    QVERIFY(!figureWindow->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+    window.move(window.pos() + QPoint(40, 25));
+    QTRY_COMPARE(merlin.windowGeometry(), figure.translated(40, 25));
+
+    merlin.Speak(QStringLiteral("Sei grande"));
+    QTRY_COMPARE(merlin.balloonText(), QStringLiteral("Sei grande"));
+    window.showMinimized();
+    QTRY_VERIFY(!merlin.isVisible());
+    QCOMPARE(merlin.balloonText(), QString());
+    window.showNormal();
+    QTRY_VERIFY(merlin.isVisible());
+    QCOMPARE(merlin.balloonText(), QStringLiteral("Sei grande"));
+    window.hide();
+    QTRY_VERIFY(!merlin.isVisible());
+    window.show();
+    QTRY_VERIFY(merlin.isVisible());
+    voice->finish();
+}
 
 // The real character with a host window: the balloon opens beside the figure away from the
 // host, and chooses again when the learner drags the figure to the host's other side.

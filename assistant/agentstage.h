@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QList>
+#include <QPoint>
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+
+// The game window a control stands on, as its characters see it. Their windows belong to it:
+// they stay with it when it moves, hide while it is minimised or hidden, and never stand on
+// what the child must read.
+struct AgentStage {
+    // The window's client area: places asked for are read against it.
+    QPointer<QWidget> client;
+    // Where the client area stands on the screen in the design: MoveTo places are screen pixels
+    // for the window standing there.
+    QPoint designedAt;
+    // In the client area's coordinates: what no figure may cover, and where one may stand when
+    // no place beside the window fits on the screen.
+    QList<QRect> keepClear;
+    QRect lastResort;
+};

@@ -1,0 +1,66 @@
+#include "companion.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QWidget>
+#include <QWindow>
+#include <cstring>
+
+#include <xcb/xcb.h>
+
+namespace {
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name)
+{
+    const xcb_intern_atom_cookie_t cookie =
+        xcb_intern_atom(connection, 0, std::uint16_t(std::strlen(name)), name);
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    const xcb_atom_t found = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return found;
+}
+
+// Before the window is mapped: the window manager reads the states then, and drops them when the
+// window is hidden. Qt merges its own states with these when it maps the window.
+void keepOutOfTaskbars(QWidget* window)
+{
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection())
+        return;
+    xcb_connection_t* connection = x11->connection();
+    const xcb_atom_t states[] = {atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
+                                 atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()),
+                        atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 2, states);
+    xcb_flush(connection);
+}
+
+} // namespace
+
+Companion::Companion(QWidget* host, QObject* parent)
+    : QObject(parent)
+    , host_(host ? host->window() : nullptr)
+{}
+
+void Companion::attach(QWidget* window)
+{
+    if (!host_)
+        return;
+    const bool shown = window->isVisible();
+    // Above the game alone, not above every other program.
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    window->winId();
+    if (QWindow* handle = window->windowHandle())
+        handle->setTransientParent(host_->windowHandle());
+    window->installEventFilter(this);
+    if (shown)
+        window->show();
+}
+
+bool Companion::eventFilter(QObject* watched, QEvent* event)
+{
+    // Sent before the window is mapped.
+    if (event->type() == QEvent::Show)
+        keepOutOfTaskbars(static_cast<QWidget*>(watched));
+    return false;
+}

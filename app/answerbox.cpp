@@ -3,8 +3,10 @@
 #include "singleline.h"
 
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QStyleHints>
 #include <QValidator>
 
 namespace {
@@ -47,10 +49,33 @@ AnswerBox::AnswerBox(QWidget* parent)
     : QLineEdit(parent)
 {
     setValidator(new OneLineValidator(this));
+    caretRest_.setSingleShot(true);
+    caretRest_.setInterval(caretBlinkMs);
+    connect(&caretRest_, &QTimer::timeout, this, &AnswerBox::restCaret);
+}
+
+void AnswerBox::wakeCaret()
+{
+    // The desktop's own blink, as it was before any answer box rested it.
+    static const int desktopFlashTime = QGuiApplication::styleHints()->cursorFlashTime();
+    QGuiApplication::styleHints()->setCursorFlashTime(desktopFlashTime);
+    caretRest_.start();
+}
+
+void AnswerBox::restCaret()
+{
+    QGuiApplication::styleHints()->setCursorFlashTime(0);
+}
+
+void AnswerBox::focusInEvent(QFocusEvent* event)
+{
+    wakeCaret();
+    QLineEdit::focusInEvent(event);
 }
 
 void AnswerBox::keyPressEvent(QKeyEvent* event)
 {
+    wakeCaret();
     const int code = characterCode(*event);
     if (code >= 0)
         emit keyTyped(code);
@@ -63,6 +88,7 @@ void AnswerBox::keyPressEvent(QKeyEvent* event)
 
 void AnswerBox::focusOutEvent(QFocusEvent* event)
 {
+    caretRest_.stop();
     QLineEdit::focusOutEvent(event);
     // Only a move to another element leaves the box: the menu bar taking the keys (Alt alone,
     // F10) gives them back to it, as do another window and a popup.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QTimer>
 
 // The learner's answer box. Every key that produces a character is announced with its character
 // code before the box handles it; Enter (code 13) is announced and then kept from the box, since
@@ -13,6 +14,10 @@ public:
 
     explicit AnswerBox(QWidget* parent);
 
+    // How long the caret blinks after the last key before it stays lit, as desktops do: a caret
+    // blinking forever wakes the program every half second.
+    static constexpr int caretBlinkMs = 10000;
+
 signals:
     void keyTyped(int code);
     // The focus went to another element of the window; not sent when the window itself loses
@@ -21,6 +26,13 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+
+private:
+    void wakeCaret();
+    void restCaret();
+
+    QTimer caretRest_;
 };

@@ -111,6 +111,8 @@ bool Animator::mouthMoving() const
 std::vector<EffectSpec> Animator::advance(double ms)
 {
     lifeTime_ += ms;
+    if (!resting_)
+        breathTime_ += ms;
     mouthTime_ += ms;
     if (lifeTime_ > nextBlink_ + kBlinkMs)
         scheduleBlink();
@@ -152,7 +154,7 @@ void Animator::applyClip(Pose& pose) const
 
 void Animator::applyLife(Pose& pose) const
 {
-    const double breath = std::sin(2 * std::numbers::pi * lifeTime_ / kBreathPeriodMs);
+    const double breath = std::sin(2 * std::numbers::pi * breathTime_ / kBreathPeriodMs);
     pose.squash *= 1 + 0.012 * breath;
     if (lifeTime_ >= nextBlink_ && lifeTime_ < nextBlink_ + kBlinkMs)
         pose.eyesOpen = 0;
@@ -172,7 +174,24 @@ void Animator::applyMouth(Pose& pose) const
     ease(&Pose::mouthTeeth);
 }
 
+bool Animator::canRest() const
+{
+    // Within a tenth of the breath's swing of its still point: a resting frame differs from the
+    // one before by less than a pixel's shade.
+    return !isPlaying() && !mouthMoving() &&
+           std::abs(std::sin(2 * std::numbers::pi * breathTime_ / kBreathPeriodMs)) < 0.1;
+}
+
+double Animator::msToNextBlinkChange() const
+{
+    if (lifeTime_ < nextBlink_)
+        return nextBlink_ - lifeTime_;
+    return std::max(0.0, nextBlink_ + kBlinkMs - lifeTime_);
+}
+
 void Animator::scheduleBlink()
 {
-    nextBlink_ = lifeTime_ + 2200 + QRandomGenerator::global()->bounded(2800);
+    // Resting, he blinks less often: each blink wakes the program twice.
+    nextBlink_ = lifeTime_ + (resting_ ? 10000 + QRandomGenerator::global()->bounded(8000)
+                                       : 2200 + QRandomGenerator::global()->bounded(2800));
 }

@@ -32,6 +32,14 @@ public:
     bool finished() const { return finished_; }
 
     bool isPlaying() const { return clip_ != nullptr; }
+
+    // At rest the breath is held (he may only blink), so that a figure with nothing to do needs
+    // a frame only when his eyes close or open. He comes to rest where his breath is still.
+    bool canRest() const;
+    void setResting(bool resting) { resting_ = resting; }
+    bool isResting() const { return resting_; }
+    // Milliseconds of life until the eyes next close or open.
+    double msToNextBlinkChange() const;
     QString clipName() const;
     Pose pose() const;
 
@@ -46,6 +54,8 @@ private:
     std::size_t nextEffect_ = 0;
     bool finished_ = false;
     double lifeTime_ = 0;
+    double breathTime_ = 0;
+    bool resting_ = false;
     double nextBlink_ = 0;
     void applyMouth(Pose& pose) const;
 

@@ -54,6 +54,8 @@ CharacterWindow::CharacterWindow(std::shared_ptr<const CharacterDescription> des
     setCursor(Qt::OpenHandCursor);
     setFigureHeight(kDefaultHeight);
     connect(&ticker_, &QTimer::timeout, this, &CharacterWindow::tick);
+    rest_.setSingleShot(true);
+    connect(&rest_, &QTimer::timeout, this, &CharacterWindow::restStep);
 }
 
 CharacterWindow::~CharacterWindow() = default;
@@ -118,8 +120,21 @@ void CharacterWindow::keepTicking()
     const int interval = busy ? kActiveFrameMs : kRestingFrameMs;
     if (!busy && !isVisible()) {
         ticker_.stop();
+        rest_.stop();
         return;
     }
+    // With nothing to do, the program sleeps between blinks.
+    const bool resting = !busy && (rest_.isActive() || animator_.canRest());
+    animator_.setResting(resting);
+    if (resting) {
+        ticker_.stop();
+        if (!rest_.isActive()) {
+            clock_.start();
+            rest_.start(int(std::ceil(animator_.msToNextBlinkChange() / pace_)) + 1);
+        }
+        return;
+    }
+    rest_.stop();
     if (!ticker_.isActive()) {
         clock_.start();
         ticker_.start(interval);
@@ -141,6 +156,15 @@ void CharacterWindow::tick()
     keepTicking();
     if (clipEnded)
         emit clipFinished();
+}
+
+// At rest the only change is a blink: the eyes close or open, and nothing else is drawn.
+void CharacterWindow::restStep()
+{
+    animator_.advance(double(clock_.restart()) * pace_);
+    if (isVisible())
+        renderFrame();
+    keepTicking();
 }
 
 void CharacterWindow::stepGlide(double ms)
@@ -171,6 +195,17 @@ void CharacterWindow::releaseEffects(const std::vector<EffectSpec>& effects)
 void CharacterWindow::renderFrame()
 {
     const qreal ratio = devicePixelRatioF();
+    // At rest only the eyes change: each of his two resting frames is drawn once. Drawing the
+    // figure's paths wakes the painter's helper threads every time.
+    const bool resting = animator_.isResting() && sparkles_.isEmpty();
+    QImage& kept = restFrames_[animator_.pose().eyesOpen < 0.5 ? 1 : 0];
+    if (!resting) {
+        restFrames_[0] = restFrames_[1] = QImage();
+    } else if (kept.size() == size() * ratio) {
+        frame_ = kept;
+        update();
+        return;
+    }
     QImage image(size() * ratio, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(ratio);
     image.fill(Qt::transparent);
@@ -179,6 +214,8 @@ void CharacterWindow::renderFrame()
         renderer_.paint(painter, animator_.pose(), sparkles_, QSizeF(size()));
     }
     frame_ = std::move(image);
+    if (resting)
+        kept = frame_;
     updateShape();
     update();
 }
@@ -190,8 +227,12 @@ void CharacterWindow::updateShape()
     QImage alpha = frame_.createAlphaMask();
     if (frame_.devicePixelRatio() != 1.0)
         alpha = coveredPixels(alpha, size(), frame_.devicePixelRatio());
-    const QRegion shape(QBitmap::fromImage(alpha));
-    setMask(shape.isEmpty() ? QRegion(0, 0, 1, 1) : shape);
+    QRegion shape(QBitmap::fromImage(alpha));
+    if (shape.isEmpty())
+        shape = QRegion(0, 0, 1, 1);
+    // Setting a shape costs the X server a round of work: only when the outline changes.
+    if (shape != mask())
+        setMask(shape);
 }
 
 void CharacterWindow::paintEvent(QPaintEvent*)

@@ -31,6 +31,8 @@ public:
     MouthShape mouth() const { return animator_.mouth(); }
 
     QString clipName() const { return animator_.clipName(); }
+    // Nothing to do: no frame is drawn until his eyes next close or open.
+    bool isResting() const { return animator_.isResting(); }
     // The last frame drawn, at the screen's device pixel ratio.
     const QImage& frame() const { return frame_; }
 
@@ -49,6 +51,7 @@ protected:
 
 private:
     void tick();
+    void restStep();
     void stepGlide(double ms);
     void releaseEffects(const std::vector<EffectSpec>& effects);
     void renderFrame();
@@ -61,7 +64,9 @@ private:
     SparkleField sparkles_;
     double pace_;
     QImage frame_;
+    QImage restFrames_[2]; // at rest: eyes open, eyes shut
     QTimer ticker_;
+    QTimer rest_; // single-shot, to the next blink while nothing else happens
     QElapsedTimer clock_;
 
     bool gliding_ = false;

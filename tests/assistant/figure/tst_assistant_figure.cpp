@@ -1,12 +1,16 @@
 // The wizard's animations and its quiet life, rendered off screen.
 #include "animator.h"
 #include "characterdescription.h"
+#include "characterwindow.h"
 #include "figurerenderer.h"
 #include "sparklefield.h"
 
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QSet>
+#include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 
@@ -89,6 +93,7 @@ private slots:
     void appearanceFadesIn();
     void unknownAnimationChangesNothing();
     void idleLifeBlinksAndBreathes();
+    void windowRestsBetweenBlinks();
     void mouthShapesLookDifferent_data();
     void mouthShapesLookDifferent();
     void mouthEases_data();
@@ -240,6 +245,32 @@ void TestFigure::idleLifeBlinksAndBreathes()
     QVERIFY2(closed && reopened, "no blink in eight seconds");
     QVERIFY2(highest - lowest > 0.01, "no breathing");
     QVERIFY(!animator.isPlaying());
+}
+
+// With nothing to do the window draws only blinks, each from one of its two resting frames: no
+// breath, no frame drawn anew.
+void TestFigure::windowRestsBetweenBlinks()
+{
+    CharacterWindow window(merlin_, 25);
+    window.setFigureHeight(205);
+    QSignalSpy appeared(&window, &CharacterWindow::clipFinished);
+    window.appear();
+    QVERIFY(appeared.wait(5000));
+    QTRY_VERIFY(window.isResting());
+
+    QList<qint64> shown{window.frame().cacheKey()};
+    QTimer sampler;
+    connect(&sampler, &QTimer::timeout, &window, [&] {
+        if (window.frame().cacheKey() != shown.last())
+            shown.append(window.frame().cacheKey());
+    });
+    sampler.start(1);
+    QTest::qWait(2000); // about three blinks at this pace
+    QVERIFY2(shown.size() >= 3, "no blink");
+    // The frame shown when he came to rest, then eyes shut and open over and over.
+    const QSet<qint64> frames(shown.begin(), shown.end());
+    QVERIFY2(frames.size() <= 3, qPrintable(QStringLiteral("%1 frames drawn").arg(frames.size())));
+    QVERIFY(window.isResting());
 }
 
 void TestFigure::mouthShapesLookDifferent_data()

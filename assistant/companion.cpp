@@ -60,7 +60,12 @@ void Companion::attach(QWidget* window)
 bool Companion::eventFilter(QObject* watched, QEvent* event)
 {
     // Sent before the window is mapped.
-    if (event->type() == QEvent::Show)
-        keepOutOfTaskbars(static_cast<QWidget*>(watched));
+    if (event->type() == QEvent::Show) {
+        auto* window = static_cast<QWidget*>(watched);
+        // A window manager that minimised it with the game marked it so; mapped so marked, it
+        // would take the game back down with it.
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+        keepOutOfTaskbars(window);
+    }
     return false;
 }

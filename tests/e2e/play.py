@@ -208,6 +208,47 @@ def on_name_change(event):
 def announced(role=pyatspi.ROLE_NOTIFICATION):
     return [name for r, name in events if r == role]
 
+def geometry(win):
+    """The window's client area on the screen: x, y, width, height."""
+    shell = subprocess.run(["xdotool", "getwindowgeometry", "--shell", win], capture_output=True,
+                           text=True, timeout=10).stdout.split()
+    values = dict(line.split("=", 1) for line in shell)
+    return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+def overlap(a, b):
+    return a[0] < b[0] + b[2] and b[0] < a[0] + a[2] and a[1] < b[1] + b[3] and b[1] < a[1] + a[3]
+
+def viewable(win):
+    info = subprocess.run(["xwininfo", "-id", win], capture_output=True, text=True).stdout
+    return "IsViewable" in info
+
+def belongs_to_the_game(pid, main):
+    """Under a window manager: Merlin's figure and balloon are the game's own windows, off the
+    game's client area, and they move, leave and come back with it."""
+    figure = poll("Merlin's figure on screen", lambda: window("^Merlin$"))
+    balloons = [w for w in xdotool("search", "--onlyvisible", "--pid", str(pid))
+                if w not in (main, figure)]
+    check(len(balloons) == 1, f"the balloon among the game's windows: {balloons}")
+    for win in (figure, balloons[0]):
+        props = subprocess.run(["xprop", "-id", win, "WM_TRANSIENT_FOR", "_NET_WM_STATE"],
+                               capture_output=True, text=True).stdout
+        check(f"window id # {hex(int(main))}" in props, f"not transient for the game: {props}")
+        check("SKIP_TASKBAR" in props and "SKIP_PAGER" in props, f"in a taskbar: {props}")
+        check("DEMANDS_ATTENTION" not in props, f"demands attention: {props}")
+        check(not overlap(geometry(win), geometry(main)),
+              f"over the game: {geometry(win)} on {geometry(main)}")
+    game, place = geometry(main), geometry(figure)
+    xdotool("windowmove", main, str(game[0] + 60), str(game[1] + 40))
+    moved = poll("the game moved", lambda: (geometry(main)[:2] != game[:2] and geometry(main),
+                                            geometry(main)))
+    shift = (moved[0] - game[0], moved[1] - game[1])
+    poll("Merlin moved with it", lambda: (
+        geometry(figure)[:2] == (place[0] + shift[0], place[1] + shift[1]), geometry(figure)))
+    xdotool("windowminimize", main)
+    poll("Merlin gone with the minimised game", lambda: (not viewable(figure), figure))
+    xdotool("windowactivate", main)
+    poll("Merlin back with the game", lambda: (viewable(figure), figure))
+
 def play(pid, path, start):
     # A screen reader learns of each new balloon from this event, without moving the focus.
     pyatspi.Registry.registerEventListener(on_name_change, "object:property-change:accessible-name")
@@ -280,6 +321,9 @@ def play(pid, path, start):
     poll("the verdict announced", lambda: (wrong in announced(pyatspi.ROLE_LABEL),
                                            announced(pyatspi.ROLE_LABEL)[-3:]))
     poll("the correction in the balloon", says(app, lambda t: t == LEAD))
+    if os.environ.get("PERLOBIN_E2E_WM"):
+        print(f"   under {os.environ['PERLOBIN_E2E_WM']}: Merlin belongs to the game")
+        belongs_to_the_game(pid, main)
     words = poll("the number in words", says(app, lambda t: t != LEAD))
     poll("the correction announced", lambda: (announced()[-2:] == [LEAD, words], announced()[-3:]))
     print(f"  {numeral} is said as {words!r}")

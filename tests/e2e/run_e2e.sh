@@ -1,13 +1,15 @@
 #!/bin/bash
 # Plays one game of Perlobin for real: its own X server, session and accessibility buses, and a
 # sound server whose only output is a null sink, recorded so that the test hears the voice.
-# Usage: run_e2e.sh PATH-TO-PERLOBIN
+# With a window manager (openbox, say), it also checks that Merlin belongs to the game window.
+# Usage: run_e2e.sh PATH-TO-PERLOBIN [WINDOW-MANAGER]
 set -euo pipefail
 # A private session bus, so that nothing started on it outlives the test; dbus-run-session passes
 # no signal on, so its death is what stops the test when the test is stopped.
 [ -n "${PERLOBIN_E2E_SESSION:-}" ] ||
     PERLOBIN_E2E_SESSION=1 exec dbus-run-session setpriv --pdeathsig TERM bash "$0" "$@"
-game_binary=${1:?usage: run_e2e.sh PATH-TO-PERLOBIN}
+game_binary=${1:?usage: run_e2e.sh PATH-TO-PERLOBIN [WINDOW-MANAGER]}
+export PERLOBIN_E2E_WM=${2:-}
 work=$(mktemp -d "${TMPDIR:-/tmp}/perlobin-e2e.XXXXXX")
 pids=()
 
@@ -46,11 +48,17 @@ unset WAYLAND_DISPLAY PULSE_SERVER PULSE_RUNTIME_PATH XDG_CONFIG_HOME XDG_CACHE_
 echo "autospawn = no" >"$work/client.conf" # else a client finding no server starts a real one
 
 # -displayfd: the server takes the first free display and says which.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+# A school's screen, with room for Merlin and his balloon beside the game.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 wait_for "X server" 20 test -s "$work/display"
 display=$(<"$work/display")
 export DISPLAY=:$display
+if [ -n "$PERLOBIN_E2E_WM" ]; then
+    "$PERLOBIN_E2E_WM" >"$work/wm.log" 2>&1 &
+    pids+=($!)
+    wait_for "window manager" 20 xprop -root _NET_SUPPORTING_WM_CHECK
+fi
 
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/atspi.log" 2>&1 &
 pids+=($!)

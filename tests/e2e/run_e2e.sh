@@ -55,7 +55,8 @@ wait_for "X server" 20 test -s "$work/display"
 display=$(<"$work/display")
 export DISPLAY=:$display
 if [ -n "$PERLOBIN_E2E_WM" ]; then
-    "$PERLOBIN_E2E_WM" >"$work/wm.log" 2>&1 &
+    # shellcheck disable=SC2086 # the window manager's command and its options
+    $PERLOBIN_E2E_WM >"$work/wm.log" 2>&1 &
     pids+=($!)
     wait_for "window manager" 20 xprop -root _NET_SUPPORTING_WM_CHECK
 fi

@@ -166,7 +166,8 @@ def selected(note):
     if t.getNSelections() == 0:
         return None
     begin, end = t.getSelection(0)
-    return begin, t.getText(begin, end)
+    # As the mark is cleared the bus may still answer with an empty selection: nothing marked.
+    return (begin, t.getText(begin, end)) if end > begin else None
 
 def read_along(app, shots):
     """Follows the balloon's selection while the greeting is heard, with a screenshot of each

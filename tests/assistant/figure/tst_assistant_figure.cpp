@@ -266,7 +266,9 @@ void TestFigure::windowRestsBetweenBlinks()
     });
     sampler.start(1);
     QTest::qWait(2000); // about three blinks at this pace
-    QVERIFY2(shown.size() >= 3, "no blink");
+    // The eyes stay shut for under 6 ms at this pace, too short to be sure to see; after the
+    // first blink the open eyes are a frame drawn at rest, not the one he came to rest with.
+    QVERIFY2(shown.size() >= 2, "no blink");
     // The frame shown when he came to rest, then eyes shut and open over and over.
     const QSet<qint64> frames(shown.begin(), shown.end());
     QVERIFY2(frames.size() <= 3, qPrintable(QStringLiteral("%1 frames drawn").arg(frames.size())));

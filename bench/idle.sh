@@ -12,27 +12,9 @@ build="$root/build/default"
 # PERLOBIN_BINARY measures another build of the game instead, to compare two versions.
 game=${PERLOBIN_BINARY:-$build/app/perlobin}
 empty="$build/bench/bench_emptywindow"
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
-pids+=($!)
-until [ -s "$work/display" ]; do sleep 0.05; done
-export DISPLAY=:$(<"$work/display")
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=true \
-    --load="module-null-sink sink_name=bench" --load=module-native-protocol-unix \
-    >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
-pactl set-default-sink bench
+# shellcheck source=session.sh
+source "$root/bench/session.sh"
+bench_session 1280x1024x24
 
 # Context switches of all the process's threads, and its CPU time in clock ticks.
 switches() {

@@ -19,30 +19,9 @@ build="$root/build/default"
 game=${PERLOBIN_BINARY:-$build/app/perlobin}
 baseline=${PERLOBIN_BASELINE:-}
 empty="$build/bench/bench_emptywindow"
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# -noreset: a server that resets when its last client leaves refuses the next one meanwhile.
-n=90
-while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=:$n
-until xdotool getmouselocation >/dev/null 2>&1; do sleep 0.05; done
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=true \
-    --load="module-null-sink sink_name=bench" --load=module-native-protocol-unix \
-    >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
-pactl set-default-sink bench
+# shellcheck source=session.sh
+source "$root/bench/session.sh"
+bench_session 1024x768x24
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 

@@ -69,6 +69,7 @@ AgentCharacter::AgentCharacter(const QString& name,
             finishCurrent();
     });
     connect(figure_.get(), &CharacterWindow::glideFinished, this, [this] {
+        gliding_ = false;
         if (current_ && current_->kind == RequestKind::Move)
             finishCurrent();
     });
@@ -270,6 +271,7 @@ void AgentCharacter::perform(const Request& request)
         break;
     case RequestKind::Move:
         glideTarget_ = placeFor(request.point);
+        gliding_ = true;
         figure_->glideTo(glideTarget_);
         break;
     case RequestKind::Play:
@@ -368,7 +370,7 @@ void AgentCharacter::followHost()
     hostOrigin_ = origin;
     if (shift.isNull() || !figure_)
         return;
-    if (figure_->isGliding()) {
+    if (gliding_) {
         glideTarget_ += shift;
         figure_->move(figure_->pos() + shift);
         figure_->glideTo(glideTarget_);

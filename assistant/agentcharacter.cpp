@@ -13,6 +13,7 @@
 #include <QWindow>
 #include <QtDebug>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -76,7 +77,11 @@ AgentCharacter::AgentCharacter(const QString& name,
     if (stage_.client) {
         companion_ = std::make_unique<Companion>(stage_.client);
         hostOrigin_ = clientOrigin();
+        scale_ = stage_.scale();
+        balloon_->setScale(scale_);
         stage_.client->window()->installEventFilter(this);
+        if (stage_.client->window() != stage_.client)
+            stage_.client->installEventFilter(this);
     }
     connect(figure_.get(), &CharacterWindow::placed, this, [this](const QRect& geometry) {
         if (balloon_->isVisible())
@@ -99,8 +104,10 @@ AgentCharacter::~AgentCharacter()
     }
     if (figure_)
         figure_->disconnect(this);
-    if (stage_.client)
+    if (stage_.client) {
         stage_.client->window()->removeEventFilter(this);
+        stage_.client->removeEventFilter(this);
+    }
     balloon_.reset();
     figure_.reset();
 }
@@ -127,8 +134,9 @@ void AgentCharacter::Speak(const QString& text)
 
 void AgentCharacter::setHeight(int pixels)
 {
+    askedHeight_ = pixels;
     if (figure_)
-        figure_->setFigureHeight(pixels);
+        figure_->setFigureHeight(int(std::lround(pixels * scale_)));
 }
 
 bool AgentCharacter::isVisible() const
@@ -200,6 +208,13 @@ void AgentCharacter::waitForHostOnScreen()
 
 bool AgentCharacter::eventFilter(QObject* watched, QEvent* event)
 {
+    if (stage_.client && watched == stage_.client && watched != stage_.client->window()) {
+        if (event->type() == QEvent::Resize)
+            followScale();
+        else if (event->type() == QEvent::Move)
+            followHost();
+        return false;
+    }
     if (stage_.client && watched == stage_.client->window()) {
         switch (event->type()) {
         case QEvent::Move:
@@ -270,6 +285,7 @@ void AgentCharacter::perform(const Request& request)
         }
         break;
     case RequestKind::Move:
+        asked_ = request.point;
         glideTarget_ = placeFor(request.point);
         gliding_ = true;
         figure_->glideTo(glideTarget_);
@@ -353,12 +369,13 @@ QPoint AgentCharacter::placeFor(QPoint asked) const
     const QWidget* window = stage_.client->window();
     QList<QRect> keepClear;
     for (const QRect& rect : stage_.keepClear)
-        keepClear.append(rect.translated(origin));
+        keepClear.append(stage_.scaled(rect).translated(origin));
     const QScreen* screen = window->screen();
     const QRect area = screen ? screen->availableGeometry() : window->frameGeometry();
-    const QRect wanted(origin + asked - stage_.designedAt, figure_->size());
+    const QPoint offset = (QPointF(asked - stage_.designedAt) * stage_.scale()).toPoint();
+    const QRect wanted(origin + offset, figure_->size());
     return FigurePlacement::choose(wanted, window->frameGeometry(), keepClear,
-                                   stage_.lastResort.translated(origin), area)
+                                   stage_.scaled(stage_.lastResort).translated(origin), area)
         .topLeft();
 }
 
@@ -377,6 +394,27 @@ void AgentCharacter::followHost()
     } else {
         figure_->move(figure_->pos() + shift);
     }
+}
+
+void AgentCharacter::followScale()
+{
+    const qreal scale = stage_.scale();
+    if (!figure_ || qFuzzyCompare(scale, scale_))
+        return;
+    scale_ = scale;
+    hostOrigin_ = clientOrigin();
+    if (askedHeight_ > 0)
+        figure_->setFigureHeight(int(std::lround(askedHeight_ * scale_)));
+    balloon_->setScale(scale_);
+    if (asked_) {
+        glideTarget_ = placeFor(*asked_);
+        if (gliding_)
+            figure_->glideTo(glideTarget_);
+        else
+            figure_->move(glideTarget_);
+    }
+    if (balloon_->isVisible())
+        balloon_->follow(figure_->geometry());
 }
 
 // Merlin leaves with the game window (minimised or hidden) and comes back with it; his requests

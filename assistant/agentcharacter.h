@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class BalloonWindow;
 class Companion;
@@ -88,6 +89,8 @@ private:
     QPoint placeFor(QPoint asked) const;
     QPoint clientOrigin() const;
     void followHost();
+    // The game drawn at another scale: the figure and its words take it, and its place.
+    void followScale();
     void updateHostAway();
     void reportVoiceTrouble(const QString& message);
 
@@ -102,6 +105,9 @@ private:
     AgentStage stage_;
     QPoint hostOrigin_; // the client area's place when last seen
     QPoint glideTarget_;
+    std::optional<QPoint> asked_; // the last place asked for by MoveTo
+    int askedHeight_ = 0;         // the height asked for, at the designed scale; 0 for none
+    qreal scale_ = 1.0;
     bool gliding_ = false;
     bool hostAway_ = false;   // minimised or hidden
     bool figureAway_ = false; // hidden with it, to come back with it

@@ -19,4 +19,21 @@ struct AgentStage {
     // no place beside the window fits on the screen.
     QList<QRect> keepClear;
     QRect lastResort;
+    // The client area's size in the design. Where the client is drawn larger or smaller, places
+    // and the rectangles above, given for the design, and the figure's height scale with it.
+    QSize designedSize;
+
+    // Client pixels to a designed one.
+    qreal scale() const
+    {
+        if (!client || designedSize.isEmpty())
+            return 1.0;
+        return qreal(client->width()) / designedSize.width();
+    }
+    // A rectangle given for the design, in the client area's coordinates.
+    QRect scaled(const QRect& designed) const
+    {
+        const qreal s = scale();
+        return QRectF(QPointF(designed.topLeft()) * s, QSizeF(designed.size()) * s).toRect();
+    }
 };

@@ -20,6 +20,7 @@ constexpr int kTextWidths[] = {240, 200, 160};
 constexpr int kPadding = 12;
 constexpr int kTail = BalloonPlacement::kTail;
 constexpr int kRadius = 14;
+constexpr qreal kPoints = 11.5;
 
 QRect screenArea(const QRect& figure)
 {
@@ -44,7 +45,7 @@ BalloonWindow::BalloonWindow()
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPointSizeF(11.5);
+    font.setPointSizeF(kPoints);
     font.setBold(true);
     setFont(font);
 }
@@ -54,17 +55,35 @@ void BalloonWindow::showText(const QString& text, const QRect& figure)
     markStart_ = -1;
     markLength_ = 0;
     announce(text);
-    bodies_.clear();
-    for (const int width : kTextWidths) {
-        const QRect needed =
-            fontMetrics().boundingRect(QRect(0, 0, width, 4000), Qt::TextWordWrap, text_);
-        bodies_.append(QSize(std::max(needed.width(), 40) + 2 * kPadding,
-                             std::max(needed.height(), fontMetrics().height()) + 2 * kPadding));
-    }
+    measure();
     follow(figure);
     setMask(QRegion(outline().toFillPolygon().toPolygon()));
     update();
     show();
+}
+
+void BalloonWindow::setScale(qreal scale)
+{
+    if (qFuzzyCompare(scale, scale_))
+        return;
+    scale_ = scale;
+    QFont larger = font();
+    larger.setPointSizeF(kPoints * scale);
+    setFont(larger);
+    if (!text_.isEmpty())
+        measure();
+}
+
+// The balloon's body for the words wrapped to each width tried.
+void BalloonWindow::measure()
+{
+    bodies_.clear();
+    for (const int width : kTextWidths) {
+        const QRect needed = fontMetrics().boundingRect(QRect(0, 0, qRound(width * scale_), 4000),
+                                                        Qt::TextWordWrap, text_);
+        bodies_.append(QSize(std::max(needed.width(), 40) + 2 * kPadding,
+                             std::max(needed.height(), fontMetrics().height()) + 2 * kPadding));
+    }
 }
 
 // Chosen again at every move of the figure, so that a drag never leaves the balloon over the game.

@@ -17,6 +17,8 @@ public:
 
     void showText(const QString& text, const QRect& figure);
     void follow(const QRect& figure);
+    // The words are written this many times their usual size, and wrapped as much wider.
+    void setScale(qreal scale);
     QString text() const { return text_; }
     // Marks the word being heard (start -1: none), for the eye and for screen readers.
     void markWord(int start, int length);
@@ -31,9 +33,11 @@ private:
     QRect body() const;
     QRect textArea() const;
     QList<QRect> hostWindows() const;
+    void measure();
     void announce(const QString& text);
 
     QString text_;
+    qreal scale_ = 1.0;
     int markStart_ = -1;
     int markLength_ = 0;
     QList<QSize> bodies_; // the words wrapped to each width tried, widest first

@@ -60,7 +60,8 @@ void TestStage::figurePlace()
 }
 
 // The real character on a stage: asked to stand on the part to keep clear, he stands beside
-// the window; he is transient for it, moves with it, and leaves and comes back with it.
+// the window; he is transient for it, moves with it, grows with it, and leaves and comes back
+// with it.
 void TestStage::figureBelongsToTheWindow()
 {
     QPointer<FakeVoice> voice;
@@ -69,7 +70,8 @@ void TestStage::figureBelongsToTheWindow()
     window.setGeometry(20, 40, 300, 200);
     auto* client = new QWidget(&window);
     client->setGeometry(0, 20, 300, 180);
-    options.stage = {client, QPoint(10, 10), {QRect(0, 0, 300, 120)}, QRect(200, 120, 100, 60)};
+    options.stage = {
+        client, QPoint(10, 10), {QRect(0, 0, 300, 120)}, QRect(200, 120, 100, 60), QSize(300, 180)};
     AgentControl control(options);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -95,6 +97,19 @@ void TestStage::figureBelongsToTheWindow()
 
     merlin.Speak(QStringLiteral("Sei grande"));
     QTRY_COMPARE(merlin.balloonText(), QStringLiteral("Sei grande"));
+
+    // The game drawn half as large again: so are he and his words, and he keeps his place.
+    const QSize words = merlin.balloonGeometry().size();
+    window.resize(450, 290);
+    client->setGeometry(0, 20, 450, 270);
+    QTRY_COMPARE(merlin.windowGeometry().height(), 150);
+    QCOMPARE(merlin.windowGeometry().left(),
+             window.frameGeometry().right() + 1 + FigurePlacement::kGap);
+    QCOMPARE(merlin.windowGeometry().top(), client->mapToGlobal(QPoint(0, 0)).y() + 30);
+    QTRY_VERIFY(merlin.balloonGeometry().width() >= words.width() * 1.3);
+    QVERIFY(merlin.balloonGeometry().height() >= words.height() * 1.2);
+    QVERIFY(!merlin.balloonGeometry().intersects(window.frameGeometry()));
+
     window.showMinimized();
     QTRY_VERIFY(!merlin.isVisible());
     QCOMPARE(merlin.balloonText(), QString());

@@ -1,6 +1,9 @@
 #include "captionlabel.h"
 
+#include "designarea.h"
+
 #include <algorithm>
+#include <cmath>
 
 CaptionLabel::CaptionLabel(Sizing sizing, QWidget* parent)
     : QLabel(parent)
@@ -32,6 +35,7 @@ QColor CaptionLabel::foreColour() const
 
 void CaptionLabel::setBorder(bool border)
 {
+    border_ = border;
     setFrameStyle(border ? QFrame::Panel | QFrame::Sunken : QFrame::NoFrame);
     setLineWidth(1);
     fitCaption();
@@ -39,8 +43,19 @@ void CaptionLabel::setBorder(bool border)
 
 void CaptionLabel::keepWithin(const QRect& area)
 {
-    area_ = area;
+    designedArea_ = area_ = area;
     home_ = pos();
+    fitCaption();
+}
+
+void CaptionLabel::setScale(qreal scale)
+{
+    if (border_)
+        setLineWidth(std::max(1, int(std::lround(scale))));
+    if (!designedArea_.isNull()) {
+        area_ = DesignArea::scaled(designedArea_, scale);
+        home_ = pos();
+    }
     fitCaption();
 }
 

@@ -20,11 +20,16 @@ public:
     // A label that sizes itself stays inside `area`: from where it stands now it moves left as
     // far as its caption needs, and a caption wider than the area wraps at blanks.
     void keepWithin(const QRect& area);
+    // Its border and the area it keeps within are drawn at this many pixels to a designed one;
+    // it is already at its designed place and font for the scale.
+    void setScale(qreal scale);
 
 private:
     void fitCaption();
 
     Sizing sizing_;
+    bool border_ = false;
+    QRect designedArea_;
     QRect area_;
     QPoint home_;
 };

@@ -3,7 +3,9 @@
 #include "startuptrace.h"
 #include "tavola.h"
 
+#include <QGuiApplication>
 #include <QPixmapCache>
+#include <QScreen>
 
 #include <utility>
 
@@ -36,7 +38,8 @@ std::unique_ptr<Tavola> Game::openWindow()
     if (voiceNoticeGiven_)
         window->setVoiceNoticeGiven();
     connect(window.get(), &Tavola::voiceNoticeShown, this, [this] { voiceNoticeGiven_ = true; });
-    window->move(Tavola::designedPlace);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        window->openWithin(screen->availableGeometry());
     window->show();
     startup::watchFirstFrame(window.get());
     return window;

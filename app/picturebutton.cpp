@@ -3,6 +3,8 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+#include <cmath>
+
 namespace {
 
 constexpr int pictureSide = 32;
@@ -31,6 +33,12 @@ void PictureButton::setBackColour(const QColor& colour)
     setPalette(p);
 }
 
+void PictureButton::setScale(qreal scale)
+{
+    scale_ = scale;
+    update();
+}
+
 QIcon PictureButton::currentPicture() const
 {
     if (!isEnabled())
@@ -47,9 +55,12 @@ void PictureButton::paintEvent(QPaintEvent*)
     option.icon = QIcon();
     painter.drawControl(QStyle::CE_PushButtonBevel, option);
 
-    const int shift = isDown() ? 1 : 0;
-    const QRect picture(width() / 2 - pictureSide / 2 + shift, pictureTop + shift, pictureSide,
-                        pictureSide);
+    const auto scaled = [this](int designed) {
+        return int(std::lround(designed * scale_));
+    };
+    const int side = scaled(pictureSide);
+    const int shift = isDown() ? std::max(1, scaled(1)) : 0;
+    const QRect picture(width() / 2 - side / 2 + shift, scaled(pictureTop) + shift, side, side);
     currentPicture().paint(&painter, picture);
 
     const QRect caption(shift, picture.bottom() + 1, width(), height() - picture.bottom() - 1);
@@ -59,7 +70,8 @@ void PictureButton::paintEvent(QPaintEvent*)
     if (hasFocus()) {
         QStyleOptionFocusRect focus;
         focus.initFrom(this);
-        focus.rect = rect().adjusted(4, 4, -4, -4);
+        const int inset = scaled(4);
+        focus.rect = rect().adjusted(inset, inset, -inset, -inset);
         painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
     }
 }

@@ -13,6 +13,8 @@ public:
 
     void setPictures(const QIcon& normal, const QIcon& pressed, const QIcon& disabled);
     void setBackColour(const QColor& colour);
+    // The picture and its margins are drawn at this many pixels to a designed one.
+    void setScale(qreal scale);
 
     // The picture shown now, as it is drawn.
     QIcon currentPicture() const;
@@ -24,4 +26,5 @@ private:
     QIcon normal_;
     QIcon pressed_;
     QIcon disabled_;
+    qreal scale_ = 1.0;
 };

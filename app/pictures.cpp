@@ -52,27 +52,31 @@ QIcon windowIcon()
     return icon;
 }
 
-QCursor duckCursor()
+QCursor duckCursor(qreal scale)
 {
     // The beak's tip is the hot spot.
     QSvgRenderer duck(iconFile(QStringLiteral("duck")));
-    return QCursor(render(duck, 48, screenRatio()), 3, 3);
+    const int hotSpot = qRound(3 * scale);
+    return QCursor(render(duck, qRound(48 * scale), screenRatio()), hotSpot, hotSpot);
 }
 
-QCursor iconCursor()
+QCursor iconCursor(qreal scale)
 {
     const qreal ratio = screenRatio();
-    QPixmap pixmap(QSize(32, 32) * ratio);
+    const int side = qRound(32 * scale);
+    QPixmap pixmap(QSize(side, side) * ratio);
     pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing, !qFuzzyCompare(scale, 1.0));
+    painter.scale(side / 32.0, side / 32.0);
     // Black lines edged in white, visible on any background.
     for (const auto& [colour, width] : {std::pair{Qt::white, 3}, std::pair{Qt::black, 1}}) {
         painter.setPen(QPen(colour, width));
         painter.drawRect(QRectF(6.5, 6.5, 19, 19));
         painter.drawRect(QRectF(13.5, 13.5, 5, 5));
     }
-    return QCursor(pixmap, 16, 16);
+    return QCursor(pixmap, side / 2, side / 2);
 }
 
 } // namespace pictures

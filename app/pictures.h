@@ -11,9 +11,9 @@ namespace pictures {
 QIcon icon(const QString& name);
 // The window's own icon, at the sizes window managers use.
 QIcon windowIcon();
-// The duck's head over the window's surface.
-QCursor duckCursor();
+// The duck's head over the window's surface, `scale` times its designed size.
+QCursor duckCursor(qreal scale = 1);
 // A small square within a square, over the elements that invite a click.
-QCursor iconCursor();
+QCursor iconCursor(qreal scale = 1);
 
 } // namespace pictures

@@ -43,14 +43,22 @@ ShapeElement::ShapeElement(const Style& style, QWidget* parent)
     setFocusPolicy(Qt::NoFocus);
 }
 
+void ShapeElement::setScale(qreal scale)
+{
+    scale_ = scale;
+    update();
+}
+
+// In designed pixels: the painter scales them.
 QRectF ShapeElement::figureBox() const
 {
+    const QRectF whole(0, 0, width() / scale_, height() / scale_);
     if (style_.kind == Kind::Rectangle)
-        return rect();
+        return whole;
     // The largest circle that fits, centred in the box.
-    const int side = std::min(width(), height());
+    const qreal side = std::min(whole.width(), whole.height());
     QRectF box(0, 0, side, side);
-    box.moveCenter(QRectF(rect()).center());
+    box.moveCenter(whole.center());
     return box;
 }
 
@@ -86,6 +94,7 @@ void ShapeElement::paintEvent(QPaintEvent*)
     QPainter painter(this);
     // Hatches grow with the window, as the rest of it does, on high-density screens too.
     painter.setRenderHint(QPainter::NonCosmeticBrushPatterns);
+    painter.scale(scale_, scale_);
     if (style_.drawMode == DrawMode::NotMaskPen)
         painter.setCompositionMode(QPainter::RasterOp_NotSourceOrNotDestination);
     else

@@ -44,6 +44,9 @@ public:
 
     ShapeElement(const Style& style, QWidget* parent);
 
+    // Borders and hatches are drawn at this many pixels to a designed one.
+    void setScale(qreal scale);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -53,4 +56,5 @@ private:
     QRectF figureBox() const;
 
     Style style_;
+    qreal scale_ = 1.0;
 };

@@ -47,6 +47,14 @@ void Surface::clearDrawing()
     update();
 }
 
+void Surface::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (showsBands())
+        paintBands();
+    emit resized();
+}
+
 void Surface::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);

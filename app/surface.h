@@ -16,12 +16,18 @@ public:
     void setBackColour(const QColor& colour);
     QColor backColour() const { return backColour_; }
 
-    // Covers the whole surface with the bands, top to bottom.
+    // Covers the whole surface with the bands, top to bottom; they cover it again at every new
+    // size until cleared.
     void paintBands();
     void clearDrawing();
+    bool showsBands() const { return !drawing_.isNull(); }
+
+signals:
+    void resized();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QColor backColour_;

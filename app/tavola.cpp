@@ -7,13 +7,17 @@
 #include "assistanterror.h"
 #include "backgroundcolour.h"
 #include "binarydigits.h"
+#include "boardlayout.h"
 #include "captionlabel.h"
 #include "character.h"
 #include "characterset.h"
 #include "currency.h"
+#include "designarea.h"
 #include "gameerror.h"
+#include "keypad.h"
 #include "numlett.h"
 #include "picturebutton.h"
+#include "pictures.h"
 #include "randomsource.h"
 #include "reactions.h"
 #include "shapeelement.h"
@@ -23,10 +27,19 @@
 #include "verdict.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDate>
+#include <QInputDevice>
+#include <QLayout>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
 #include <QTime>
+#include <QWindow>
+
+#include <cmath>
 
 namespace {
 
@@ -34,10 +47,36 @@ const QString merlinName = QStringLiteral("Merlin");
 const QString merlinFile = QStringLiteral("C:\\WINDOWS\\msagent\\chars\\Merlin.acs");
 constexpr QPoint merlinPlace(630, 175);
 constexpr int merlinHeight = 205;
+// What a window manager's frame takes, until the window has one: borders and a title bar.
+constexpr QMargins usualFrame(4, 28, 4, 4);
+constexpr qreal keyMillimetres = 15; // a child's fingertip
+constexpr int designedKeySide = 48;  // in designed pixels: the keys grow with the game
 
 QColor toColor(const Rgb& rgb)
 {
     return QColor(rgb.red, rgb.green, rgb.blue);
+}
+
+bool hasTouchScreen()
+{
+    const auto devices = QInputDevice::devices();
+    return std::any_of(devices.begin(), devices.end(), [](const QInputDevice* device) {
+        return device->type() == QInputDevice::DeviceType::TouchScreen;
+    });
+}
+
+bool isTouch(const QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::TouchBegin:
+        return true;
+    case QEvent::MouseButtonPress: {
+        const auto* press = static_cast<const QMouseEvent*>(event);
+        return press->device() && press->device()->type() == QInputDevice::DeviceType::TouchScreen;
+    }
+    default:
+        return false;
+    }
 }
 
 } // namespace
@@ -51,8 +90,16 @@ Tavola::Tavola(std::unique_ptr<RandomSource> random, std::unique_ptr<Agent> agen
     , Agent1(agent ? std::move(agent) : std::make_unique<AgentControl>())
 {
     ui.setupUi(this);
+    resize(ui.design->designedSize() + QSize(0, menuBar()->sizeHint().height()));
+    layout()->activate(); // the elements at their places before the window first shows
     startup::stamp("elements built");
     Agent1->setStage(stage());
+    connect(ui.surface, &Surface::resized, this, &Tavola::layoutBoard);
+    connect(ui.keypad, &Keypad::keyPressed, this, &Tavola::typeFromKeypad);
+    auto* fullScreen = new QAction(this);
+    fullScreen->setShortcut(Qt::Key_F11);
+    addAction(fullScreen);
+    connect(fullScreen, &QAction::triggered, this, &Tavola::toggleFullScreen);
     connect(ui.cmdNext, &QPushButton::clicked, this, &Tavola::cmdNextClick);
     connect(ui.Text3, &AnswerBox::keyTyped, this, &Tavola::text3KeyPress);
     connect(ui.Text3, &AnswerBox::focusLeft, this, &Tavola::text3LostFocus);
@@ -65,6 +112,9 @@ Tavola::~Tavola() = default;
 void Tavola::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    // Touches reach the window before any element, which may turn them into clicks.
+    if (QWindow* handle = windowHandle())
+        handle->installEventFilter(this);
     // A game starts once per window, when it is first shown: not at every activation, which
     // comes again whenever a message box closes, and may never come without a window manager.
     if (!activated_) {
@@ -75,6 +125,86 @@ void Tavola::showEvent(QShowEvent* event)
         activate();
         startup::stamp("activated");
     }
+}
+
+void Tavola::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        layoutBoard();
+}
+
+bool Tavola::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!touched_ && watched == windowHandle() && isTouch(event)) {
+        touched_ = true;
+        layoutBoard();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Tavola::openWithin(const QRect& workArea)
+{
+    const int menu = menuBar()->sizeHint().height();
+    const QSize frame(usualFrame.left() + usualFrame.right(),
+                      usualFrame.top() + usualFrame.bottom() + menu);
+    const QSize designed = ui.design->designedSize();
+    const qreal scale = BoardLayout::openingScale(designed, workArea.size() - frame);
+    const QSize client(int(designed.width() * scale), int(designed.height() * scale));
+    resize(client + QSize(0, menu));
+    // The frame's corner, where a window manager honours it.
+    const QRect designedFrame(designedPlace, client + frame);
+    move(workArea.contains(designedFrame) ? designedPlace : workArea.topLeft());
+}
+
+bool Tavola::wantsKeypad() const
+{
+    return touched_ || (isFullScreen() && hasTouchScreen());
+}
+
+void Tavola::layoutBoard()
+{
+    const QSize designed = ui.design->designedSize();
+    QSize keypad;
+    if (wantsKeypad()) {
+        const QScreen* screen = this->screen();
+        const qreal millimetre =
+            screen ? screen->physicalDotsPerInch() / 25.4 / screen->devicePixelRatio() : 96 / 25.4;
+        const qreal scale = BoardLayout::fit(ui.surface->size(), designed, {}).scale;
+        const int side =
+            int(std::ceil(std::max(keyMillimetres * millimetre, designedKeySide * scale)));
+        ui.keypad->setKeySide(side);
+        keypad = Keypad::sizeFor(side);
+    }
+    const BoardLayout layout = BoardLayout::fit(ui.surface->size(), designed, keypad);
+    ui.design->setScale(layout.scale, layout.design.topLeft());
+    ui.keypad->setGeometry(layout.keypad);
+    ui.keypad->setVisible(!layout.keypad.isNull());
+    // Pointers as large as what they point at.
+    if (!qFuzzyCompare(cursorScale_, layout.scale)) {
+        cursorScale_ = layout.scale;
+        ui.surface->setCursor(pictures::duckCursor(layout.scale));
+        ui.cmdNext->setCursor(pictures::iconCursor(layout.scale));
+        ui.lblMessage->setCursor(pictures::iconCursor(layout.scale));
+    }
+}
+
+// Full screen and back, the game going on as it was: the same answer, focus, bands and score.
+void Tavola::toggleFullScreen()
+{
+    setWindowState(windowState() ^ Qt::WindowFullScreen);
+}
+
+// Each key as if typed: to the window's element that has the focus, as a keyboard's key would go.
+void Tavola::typeFromKeypad(int key, const QString& text)
+{
+    QWidget* target = focusWidget();
+    if (!target)
+        target = ui.Text3;
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &release);
 }
 
 void Tavola::load()
@@ -280,10 +410,11 @@ void Tavola::enableAndFocusNext()
 AgentStage Tavola::stage() const
 {
     const QRect abacus = twipsRect(120, 240, 11055, 5535);
-    const QRect answer = ui.Text3->geometry();
+    const QRect answer = ui.design->designedPlace(ui.Text3);
+    const QSize designed = ui.design->designedSize();
     const QRect corner(QPoint(answer.right() + 1, abacus.bottom() + 1),
-                       ui.surface->rect().bottomRight());
-    return {ui.surface, designedPlace, {abacus, answer}, corner};
+                       QPoint(designed.width() - 1, designed.height() - 1));
+    return {ui.design, designedPlace, {abacus, answer}, corner, designed};
 }
 
 Character& Tavola::merlin()

@@ -31,6 +31,13 @@ public:
     ~Tavola() override;
 
     const Score& score() const { return score_; }
+    // Opens at the designed size where that fits in `workArea` (the screen without its panels),
+    // else at the largest scale that fits, frame and all.
+    void openWithin(const QRect& workArea);
+    // Whether the keypad for touch screens is wanted: once the game has been touched, or while
+    // it is full screen on a machine with a touch screen.
+    bool wantsKeypad() const;
+
     // Continues a game from the given score, as if it had been reached by answering.
     void setScore(const Score& score) { score_ = score; }
     // The learner has already been told, by an earlier window, that the assistant cannot be
@@ -49,6 +56,8 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Event handlers.
@@ -67,6 +76,11 @@ private:
     void hideZeroBeads(const BinaryDigits& digits);
     void milestoneCheer();
     void paintScoreBackground();
+
+    // The window at any size: the design scaled and centred, the keypad beside it.
+    void layoutBoard();
+    void toggleFullScreen();
+    void typeFromKeypad(int key, const QString& text);
 
     void showVerdict(const Verdict& verdict);
     void showScore();
@@ -88,5 +102,7 @@ private:
     std::unique_ptr<RandomSource> random_;
     std::unique_ptr<Agent> Agent1;
     bool activated_ = false;
+    bool touched_ = false;
+    qreal cursorScale_ = 1.0;
     bool voiceNoticeGiven_ = false;
 };

@@ -2,6 +2,8 @@
 
 #include "answerbox.h"
 #include "captionlabel.h"
+#include "designarea.h"
+#include "keypad.h"
 #include "look.h"
 #include "picturebutton.h"
 #include "pictures.h"
@@ -10,7 +12,6 @@
 #include "twips.h"
 
 #include <QFrame>
-#include <QLayout>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -18,6 +19,7 @@
 namespace {
 
 constexpr QSize clientSize(px(11310), px(8340));
+constexpr qreal smallestScale = 0.4;
 const QString sansSerif = QStringLiteral("MS Sans Serif");
 const QString arial = QStringLiteral("Arial");
 const QString timesNewRoman = QStringLiteral("Times New Roman");
@@ -32,12 +34,13 @@ void name(QObject* element, const char* objectName, int index = -1)
         element->setProperty("index", index);
 }
 
-ShapeElement* shape(QWidget* parent, const char* objectName, int index, QRect place,
+ShapeElement* shape(DesignArea* design, const char* objectName, int index, QRect place,
                     const ShapeElement::Style& style)
 {
-    auto* element = new ShapeElement(style, parent);
+    auto* element = new ShapeElement(style, design);
     name(element, objectName, index);
-    element->setGeometry(place);
+    design->place(element, place);
+    QObject::connect(design, &DesignArea::scaleChanged, element, &ShapeElement::setScale);
     return element;
 }
 
@@ -52,12 +55,13 @@ struct LabelDesign {
     bool border = false;
 };
 
-CaptionLabel* label(QWidget* parent, const LabelDesign& design)
+CaptionLabel* label(DesignArea* area, const LabelDesign& design)
 {
-    auto* element = new CaptionLabel(design.sizing, parent);
+    auto* element = new CaptionLabel(design.sizing, area);
     name(element, design.name);
-    element->setGeometry(design.place);
     element->setFont(design.font);
+    area->place(element, design.place);
+    QObject::connect(area, &DesignArea::scaleChanged, element, &CaptionLabel::setScale);
     element->setAlignment(design.alignment | Qt::AlignTop);
     element->setForeColour(design.colour);
     element->setBorder(design.border);
@@ -65,10 +69,12 @@ CaptionLabel* label(QWidget* parent, const LabelDesign& design)
     return element;
 }
 
-QLineEdit* textBox(QLineEdit* element, const char* objectName, QRect place, const QString& text)
+QLineEdit* textBox(DesignArea* design, QLineEdit* element, const char* objectName, QRect place,
+                   const QString& text, const QFont& font)
 {
     name(element, objectName);
-    element->setGeometry(place);
+    element->setFont(font);
+    design->place(element, place);
     element->setText(text);
     return element;
 }
@@ -81,14 +87,15 @@ void setColours(QLineEdit* box, const QColor& background, const QColor& text)
     box->setPalette(p);
 }
 
-PictureButton* button(QWidget* parent, const char* objectName, const QString& caption, QRect place,
-                      const QColor& back)
+PictureButton* button(DesignArea* design, const char* objectName, const QString& caption,
+                      QRect place, const QColor& back)
 {
-    auto* element = new PictureButton(parent);
+    auto* element = new PictureButton(design);
     name(element, objectName);
     element->setText(caption);
-    element->setGeometry(place);
     element->setFont(designFont(sansSerif, 8.25, true));
+    design->place(element, place);
+    QObject::connect(design, &DesignArea::scaleChanged, element, &PictureButton::setScale);
     element->setBackColour(back);
     element->setFocusPolicy(Qt::StrongFocus);
     return element;
@@ -104,7 +111,7 @@ void TavolaUi::setupUi(QMainWindow* window)
 
     surface = new Surface(window);
     surface->setObjectName(QStringLiteral("surface"));
-    surface->setFixedSize(clientSize);
+    surface->setMinimumSize(clientSize * smallestScale);
     surface->setFont(designFont(sansSerif, 24));
     surface->setBackColour(systemColour(SystemColour::ScrollBars));
     surface->setCursor(pictures::duckCursor());
@@ -112,7 +119,9 @@ void TavolaUi::setupUi(QMainWindow* window)
     drawing.setColor(QPalette::WindowText, systemColour(SystemColour::InactiveTitleText));
     surface->setPalette(drawing);
     window->setCentralWidget(surface);
-    window->layout()->setSizeConstraint(QLayout::SetFixedSize);
+    design = new DesignArea(clientSize, surface);
+    keypad = new Keypad(surface);
+    keypad->hide();
 
     setupShapesAndLabels();
     setupWindowedElements();
@@ -125,7 +134,7 @@ void TavolaUi::setupShapesAndLabels()
     // Created from the bottom of the stack up: each element lies above those made before it.
     const QColor windowBackground = systemColour(SystemColour::WindowBackground);
     const QColor black(0, 0, 0);
-    QWidget* s = surface;
+    DesignArea* s = design;
 
     using Style = ShapeElement::Style;
     Shape2.add(
@@ -161,15 +170,15 @@ void TavolaUi::setupShapesAndLabels()
     wrongLegend->setBuddy(lblScore1);
     totalLegend->setBuddy(lblScore2);
 
-    const ShapeElement* bar =
-        shape(s, "Shape1", -1, twipsRect(240, 4560, 10935, 1215),
-              Style().back(QColor(0, 255, 255)).fill(6, QColor(0, 255, 255)).border(3));
+    const QRect barPlace = twipsRect(240, 4560, 10935, 1215);
+    shape(s, "Shape1", -1, barPlace,
+          Style().back(QColor(0, 255, 255)).fill(6, QColor(0, 255, 255)).border(3));
     lblMessage = label(s, {"lblMessage", QStringLiteral("io"), twipsRect(4920, 4920, 1305, 555),
                            designFont(sansSerif, 24, true, true), Qt::AlignHCenter,
                            QColor(255, 0, 0), Sizing::ToCaption});
     lblMessage->setCursor(pictures::iconCursor());
     // The verdict is read inside the bar, however long: never cut off by the window's edge.
-    lblMessage->keepWithin(bar->geometry().adjusted(8, 3, -8, -3));
+    lblMessage->keepWithin(barPlace.adjusted(8, 3, -8, -3));
 
     Shape5.add(1, shape(s, "Shape5", 1, twipsRect(4680, 1320, 1935, 4575),
                         Style().circle().fill(0, QColor(0, 0, 255)).border(2)));
@@ -225,23 +234,24 @@ void TavolaUi::setupShapesAndLabels()
 void TavolaUi::setupWindowedElements()
 {
     // Text boxes, buttons and the picture box lie above every label and shape.
-    QWidget* s = surface;
+    DesignArea* s = design;
     Picture1 = new QFrame(s);
     name(Picture1, "Picture1");
-    Picture1->setGeometry(twipsRect(3720, -480, 975, 1095));
+    s->place(Picture1, twipsRect(3720, -480, 975, 1095));
     Picture1->setFocusPolicy(Qt::StrongFocus);
     Picture1->hide();
 
-    Text1 = textBox(new QLineEdit(s), "Text1", twipsRect(360, 240, 1935, 405), QStringLiteral("0"));
+    const QFont font = s->font();
+    Text1 = textBox(s, new QLineEdit(s), "Text1", twipsRect(360, 240, 1935, 405),
+                    QStringLiteral("0"), font);
     Text1->hide();
-    Text2 = textBox(new QLineEdit(s), "Text2", twipsRect(2880, 7080, 4695, 1125),
-                    QStringLiteral("Testo"));
+    Text2 = textBox(s, new QLineEdit(s), "Text2", twipsRect(2880, 7080, 4695, 1125),
+                    QStringLiteral("Testo"), font);
     Text2->hide();
 
     const QFont big = designFont(arial, 48);
     Text3 = new AnswerBox(s);
-    textBox(Text3, "Text3", twipsRect(2880, 7320, 5055, 915), QStringLiteral("Text3"));
-    Text3->setFont(big);
+    textBox(s, Text3, "Text3", twipsRect(2880, 7320, 5055, 915), QStringLiteral("Text3"), big);
     Text3->setAlignment(Qt::AlignCenter);
     Text3->setMaxLength(250);
     Text3->setTextMargins(0, 0, 0, 0);
@@ -249,8 +259,7 @@ void TavolaUi::setupWindowedElements()
     Text3->setToolTip(QStringLiteral("Scrivi il numero e poi premi  il tasto Return (Invio)"));
     Text3->setAccessibleName(QStringLiteral("La tua risposta")); // the tool tip describes it
 
-    Text4 = textBox(new QLineEdit(s), "Text4", twipsRect(2760, 600, 5535, 1200), QString());
-    Text4->setFont(big);
+    Text4 = textBox(s, new QLineEdit(s), "Text4", twipsRect(2760, 600, 5535, 1200), QString(), big);
     Text4->setAlignment(Qt::AlignCenter);
     setColours(Text4, QColor(255, 255, 128), systemColour(SystemColour::WindowText));
     Text4->setAccessibleName(QStringLiteral("Numero in base 2"));

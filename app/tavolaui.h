@@ -4,6 +4,8 @@
 
 class AnswerBox;
 class CaptionLabel;
+class DesignArea;
+class Keypad;
 class PictureButton;
 class QAction;
 class QFrame;
@@ -17,6 +19,8 @@ class Surface;
 // Elements of an array keep their index in the property "index".
 struct TavolaUi {
     Surface* surface = nullptr;
+    DesignArea* design = nullptr; // the designed game, drawn at the window's scale
+    Keypad* keypad = nullptr;     // for touch screens; in the margin beside the design
 
     QLineEdit* Text1 = nullptr; // the number's decimal value: the answer key (hidden)
     QLineEdit* Text2 = nullptr; // the number in Italian words (hidden)

@@ -5,6 +5,7 @@
 #include "agentcontrol.h"
 #include "balloonwindow.h"
 #include "characterwindow.h"
+#include "imagechecks.h"
 #include "look.h"
 #include "picturebutton.h"
 #include "recordingagent.h"
@@ -21,7 +22,6 @@
 #include <QTest>
 
 #include <algorithm>
-#include <limits>
 #include <memory>
 
 namespace {
@@ -115,33 +115,9 @@ bool writeReference(const QString& file)
     return true;
 }
 
-int distance(const QColor& a, const QColor& b)
-{
-    return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
-                     std::abs(a.blue() - b.blue())});
-}
-
 QString describe(const QColor& colour)
 {
     return QStringLiteral("(%1,%2,%3)").arg(colour.red()).arg(colour.green()).arg(colour.blue());
-}
-
-// Opaque pixels of `picture` that `shot` shows otherwise where it matches `picture` best.
-int mismatchesAtBestPlace(const QImage& shot, const QImage& picture)
-{
-    int best = std::numeric_limits<int>::max();
-    for (int top = 0; top + picture.height() <= shot.height(); ++top)
-        for (int left = 0; left + picture.width() <= shot.width(); ++left) {
-            int differing = 0;
-            for (int y = 0; y < picture.height() && differing < best; ++y)
-                for (int x = 0; x < picture.width(); ++x) {
-                    const QColor ink = picture.pixelColor(x, y);
-                    differing += ink.alpha() == 255 &&
-                                 distance(ink, shot.pixelColor(left + x, top + y)) > kTolerance;
-                }
-            best = std::min(best, differing);
-        }
-    return best;
 }
 
 } // namespace
@@ -232,7 +208,7 @@ void TestHighDensity::elementsInTheirPlaces()
         const QColor expected = reference.window.pixelColor(p);
         for (const QPoint& d : {QPoint(0, 0), QPoint(1, 1)}) {
             const QColor seen = shot.pixelColor(p * kScale + d);
-            QVERIFY2(distance(seen, expected) <= kTolerance,
+            QVERIFY2(colourDistance(seen, expected) <= kTolerance,
                      qPrintable(QStringLiteral("%1,%2: %3 where 1x has %4")
                                     .arg(p.x())
                                     .arg(p.y())
@@ -268,7 +244,7 @@ void TestHighDensity::picturesInDevicePixels()
     QPainter painter(&art);
     QSvgRenderer(QStringLiteral(":/icons/%1.svg").arg(picture)).render(&painter);
     painter.end();
-    QCOMPARE(mismatchesAtBestPlace(grabbed, art), 0);
+    QCOMPARE(mismatchesAtBestPlace(grabbed, art, kTolerance), 0);
 }
 
 void TestHighDensity::hatchAsAt1xInSharperPixels()
@@ -287,7 +263,7 @@ void TestHighDensity::hatchAsAt1xInSharperPixels()
                 const QPoint device(x * kScale + d % kScale, y * kScale + d / kScale);
                 const QColor seen = shot.pixelColor(device);
                 const QColor expected = reference.window.pixelColor(x, y);
-                if (distance(seen, expected) > 1 && differing++ == 0)
+                if (colourDistance(seen, expected) > 1 && differing++ == 0)
                     first = QStringLiteral("%1,%2: %3 where 1x has %4")
                                 .arg(device.x())
                                 .arg(device.y())

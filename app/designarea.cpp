@@ -1,0 +1,68 @@
+#include "designarea.h"
+
+#include <cmath>
+
+namespace {
+
+int scaledCoordinate(int designed, qreal scale)
+{
+    return int(std::lround(designed * scale));
+}
+
+} // namespace
+
+DesignArea::DesignArea(QSize designedSize, QWidget* parent)
+    : QWidget(parent)
+    , designedSize_(designedSize)
+{
+    setObjectName(QStringLiteral("design"));
+    resize(designedSize);
+}
+
+void DesignArea::place(QWidget* element, const QRect& designed)
+{
+    placed_.push_back({element, designed, element->font()});
+    applyTo(placed_.back());
+}
+
+QRect DesignArea::designedPlace(const QWidget* element) const
+{
+    for (const Placed& placed : placed_)
+        if (placed.element == element)
+            return placed.designed;
+    return {};
+}
+
+QRect DesignArea::scaled(const QRect& designed, qreal scale)
+{
+    const QPoint topLeft(scaledCoordinate(designed.left(), scale),
+                         scaledCoordinate(designed.top(), scale));
+    const QPoint end(scaledCoordinate(designed.left() + designed.width(), scale),
+                     scaledCoordinate(designed.top() + designed.height(), scale));
+    return QRect(topLeft, end - QPoint(1, 1));
+}
+
+void DesignArea::setScale(qreal scale, QPoint topLeft)
+{
+    const QSize size(scaledCoordinate(designedSize_.width(), scale),
+                     scaledCoordinate(designedSize_.height(), scale));
+    setGeometry(QRect(topLeft, size));
+    if (qFuzzyCompare(scale, scale_))
+        return;
+    scale_ = scale;
+    for (const Placed& placed : placed_)
+        applyTo(placed);
+    emit scaleChanged(scale_);
+}
+
+void DesignArea::applyTo(const Placed& placed) const
+{
+    if (!placed.element)
+        return;
+    if (!qFuzzyCompare(scale_, 1.0) || placed.element->font() != placed.font) {
+        QFont font = placed.font;
+        font.setPointSizeF(placed.font.pointSizeF() * scale_);
+        placed.element->setFont(font);
+    }
+    placed.element->setGeometry(scaled(placed.designed, scale_));
+}

@@ -1,0 +1,68 @@
+#include "keypad.h"
+
+#include "look.h"
+
+#include <QGridLayout>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kColumns = 3;
+constexpr int kRows = 4;
+constexpr int kSpacing = 6;
+constexpr int kDefaultKeySide = 57; // 15 mm at 96 dots per inch
+
+} // namespace
+
+Keypad::Keypad(QWidget* parent)
+    : QWidget(parent)
+    , grid_(new QGridLayout(this))
+{
+    setObjectName(QStringLiteral("keypad"));
+    grid_->setContentsMargins(0, 0, 0, 0);
+    grid_->setSpacing(kSpacing);
+    // As on a calculator: 7 8 9 on top.
+    for (int digit = 1; digit <= 9; ++digit) {
+        const QString text = QString::number(digit);
+        addKey(2 - (digit - 1) / kColumns, (digit - 1) % kColumns, Qt::Key_0 + digit, text, text,
+               text);
+    }
+    addKey(3, 0, Qt::Key_Backspace, QStringLiteral("\b"), QStringLiteral("⌫"),
+           QStringLiteral("Cancella"));
+    addKey(3, 1, Qt::Key_0, QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"));
+    addKey(3, 2, Qt::Key_Return, QStringLiteral("\r"), QStringLiteral("Invio"),
+           QStringLiteral("Invio"));
+    setKeySide(kDefaultKeySide);
+}
+
+QSize Keypad::sizeFor(int keySide)
+{
+    return QSize(kColumns * keySide + (kColumns - 1) * kSpacing,
+                 kRows * keySide + (kRows - 1) * kSpacing);
+}
+
+void Keypad::setKeySide(int keySide)
+{
+    for (QPushButton* key : findChildren<QPushButton*>()) {
+        key->setFixedSize(keySide, keySide);
+        QFont font = designFont(QStringLiteral("Arial"), 1, true);
+        // "Invio" fits its key; the digits take most of theirs.
+        font.setPixelSize(std::max(8, key->text().size() > 1 ? keySide / 4 : keySide / 2));
+        key->setFont(font);
+    }
+    resize(sizeFor(keySide));
+}
+
+void Keypad::addKey(int row, int column, int key, const QString& text, const QString& label,
+                    const QString& accessibleName)
+{
+    auto* button = new QPushButton(label, this);
+    button->setObjectName(QStringLiteral("key ") + accessibleName);
+    button->setAccessibleName(accessibleName);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setAutoRepeat(key == Qt::Key_Backspace);
+    connect(button, &QPushButton::clicked, this, [this, key, text] { emit keyPressed(key, text); });
+    grid_->addWidget(button, row, column);
+}

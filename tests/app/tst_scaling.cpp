@@ -1,0 +1,360 @@
+// The game window at any size: the design drawn at one scale and centred, sharp at every scale,
+// full screen and back with F11, opened to fit the screen, and a keypad beside the design once
+// the game is touched.
+#include "imagechecks.h"
+#include "look.h"
+#include "recordingagent.h"
+#include "scriptedrandom.h"
+#include "surface.h"
+#include "tavola.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QSvgRenderer>
+#include <QTest>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+constexpr QSize kDesigned(754, 556);
+constexpr int kTolerance = 8;
+
+// A few designed places, in pixels at the designed size: a column title, the numeral, a bead
+// and the answer box.
+struct DesignedPlace {
+    const char* name;
+    QRect place;
+};
+constexpr DesignedPlace kPlaces[] = {{"Label8", QRect(32, 16, 89, 25)},
+                                     {"Text4", QRect(184, 40, 369, 80)},
+                                     {"Shape3", QRect(616, 176, 129, 129)},
+                                     {"Text3", QRect(192, 488, 337, 61)}};
+
+std::unique_ptr<RecordingAgent> assistant()
+{
+    static QStringList calls; // what the assistant is asked is not looked at here
+    return std::make_unique<RecordingAgent>(&calls);
+}
+
+std::unique_ptr<Tavola> openGame(std::deque<int> numbers, QSize client = kDesigned)
+{
+    auto window =
+        std::make_unique<Tavola>(std::make_unique<ScriptedRandom>(std::move(numbers)), assistant());
+    window->resize(client + QSize(0, window->menuBar()->sizeHint().height()));
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    return window;
+}
+
+template <typename T = QWidget> T* element(const Tavola& window, const char* name)
+{
+    auto* found = window.findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no element %s", name);
+    return found;
+}
+
+Surface* surfaceOf(const Tavola& window)
+{
+    return element<Surface>(window, "surface");
+}
+
+QRect onSurface(const Tavola& window, const char* name)
+{
+    const QWidget* widget = element(window, name);
+    return QRect(widget->mapTo(surfaceOf(window), QPoint()), widget->size());
+}
+
+bool near(const QRect& seen, const QRectF& expected)
+{
+    return std::abs(seen.left() - expected.left()) <= 1 &&
+           std::abs(seen.top() - expected.top()) <= 1 &&
+           std::abs(seen.left() + seen.width() - expected.right()) <= 1 &&
+           std::abs(seen.top() + seen.height() - expected.bottom()) <= 1;
+}
+
+QString describe(const QRect& r)
+{
+    return QStringLiteral("%1,%2 %3x%4").arg(r.left()).arg(r.top()).arg(r.width()).arg(r.height());
+}
+
+// How far a pixel is from the background towards the ink, 0 to 1, by lightness.
+double inkiness(QRgb pixel, double background, double ink)
+{
+    return (qGray(pixel) - background) / (ink - background);
+}
+
+// Of the pixels that show ink, the share of those neither background nor ink: edges drawn at
+// the real size are one pixel wide, edges of an enlarged drawing as wide as the enlargement.
+double blurredEdges(const QImage& image, QColor background, QColor ink)
+{
+    int inked = 0;
+    int between = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const double t = inkiness(image.pixel(x, y), qGray(background.rgb()), qGray(ink.rgb()));
+            inked += t >= 0.5;
+            between += t > 0.15 && t < 0.85;
+        }
+    return inked ? double(between) / inked : 1.0;
+}
+
+// The height of the rows that show ink.
+int inkHeight(const QImage& image, QColor background, QColor ink)
+{
+    int top = image.height();
+    int bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (inkiness(image.pixel(x, y), qGray(background.rgb()), qGray(ink.rgb())) >= 0.5) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    return bottom - top + 1;
+}
+
+void tap(Tavola& window, QPointingDevice* device, QPoint at)
+{
+    QTest::touchEvent(&window, device).press(0, at, &window);
+    QTest::touchEvent(&window, device).release(0, at, &window);
+}
+
+} // namespace
+
+class TestScaling : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { applyLook(); }
+
+    void placesFollowTheScale_data();
+    void placesFollowTheScale();
+    void sharpAtEveryScale_data();
+    void sharpAtEveryScale();
+    void fullScreenKeepsTheGame();
+    void opensWithinTheWorkArea_data();
+    void opensWithinTheWorkArea();
+    void keypadAnswersAsKeysDo_data();
+    void keypadAnswersAsKeysDo();
+};
+
+void TestScaling::placesFollowTheScale_data()
+{
+    QTest::addColumn<QSize>("client");
+    QTest::newRow("0.75") << QSize(566, 417);
+    QTest::newRow("1") << kDesigned;
+    QTest::newRow("1.5") << QSize(1131, 834);
+    QTest::newRow("2.5") << QSize(1885, 1390);
+    QTest::newRow("wider than the design") << QSize(1400, 556);
+    QTest::newRow("taller than the design") << QSize(900, 1100);
+}
+
+// Each element at the design's place times the scale, the design centred; the screen reader told
+// the same places; the bands over the margins too; no keypad without touch.
+void TestScaling::placesFollowTheScale()
+{
+    QFETCH(QSize, client);
+    const auto window = openGame({21}, client);
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QTRY_COMPARE(surfaceOf(*window)->size(), client);
+
+    const double scale = std::min(double(client.width()) / kDesigned.width(),
+                                  double(client.height()) / kDesigned.height());
+    const QPointF origin((client.width() - kDesigned.width() * scale) / 2,
+                         (client.height() - kDesigned.height() * scale) / 2);
+    for (const auto& [name, place] : kPlaces) {
+        const QRectF expected(origin + QPointF(place.topLeft()) * scale,
+                              QSizeF(place.size()) * scale);
+        const QRect seen = onSurface(*window, name);
+        QVERIFY2(near(seen, expected),
+                 qPrintable(QStringLiteral("%1 at %2").arg(name, describe(seen))));
+        QAccessibleInterface* told = QAccessible::queryAccessibleInterface(element(*window, name));
+        QVERIFY(told);
+        const QPoint surfaceOnScreen = surfaceOf(*window)->mapToGlobal(QPoint());
+        QVERIFY2(near(told->rect(), expected.translated(surfaceOnScreen)),
+                 qPrintable(QStringLiteral("%1 told at %2").arg(name, describe(told->rect()))));
+    }
+    const QImage shot = surfaceOf(*window)->grab().toImage();
+    for (const QPoint& margin : {QPoint(1, 1), QPoint(client.width() - 2, client.height() - 2)})
+        QCOMPARE(shot.pixelColor(margin).red(), 180); // every band is this red
+    QVERIFY(!element(*window, "keypad")->isVisible());
+}
+
+void TestScaling::sharpAtEveryScale_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::newRow("1.5") << 1.5;
+    QTest::newRow("2.5") << 2.5;
+}
+
+// The numeral's digits and the exit button's picture drawn for the scale: the picture exactly as
+// its art drawn at that size, the digits with edges as narrow as at 1x, where the 1x window
+// enlarged, smoothly or not, widens them.
+void TestScaling::sharpAtEveryScale()
+{
+    QFETCH(double, scale);
+    const auto small = openGame({21});
+    const auto large = openGame({21}, (QSizeF(kDesigned) * scale).toSize());
+    QVERIFY(QTest::qWaitForWindowExposed(large.get()));
+    QTRY_COMPARE(surfaceOf(*large)->size(), (QSizeF(kDesigned) * scale).toSize());
+
+    auto* numeral = element<QLineEdit>(*large, "Text4");
+    QCOMPARE(numeral->text(), QStringLiteral("10101"));
+    const QColor paper = numeral->palette().color(QPalette::Base);
+    const QColor ink = numeral->palette().color(QPalette::Text);
+    const QImage real = numeral->grab().toImage();
+    const QImage oneX = element(*small, "Text4")->grab().toImage();
+    const double sharp = blurredEdges(real, paper, ink);
+    QVERIFY(std::abs(inkHeight(real, paper, ink) - inkHeight(oneX, paper, ink) * scale) <= 2);
+    for (const Qt::TransformationMode mode : {Qt::SmoothTransformation, Qt::FastTransformation}) {
+        const QImage enlarged = oneX.scaled(real.size(), Qt::IgnoreAspectRatio, mode);
+        const double blurred = blurredEdges(enlarged, paper, ink);
+        QVERIFY2(sharp < 0.75 * blurred,
+                 qPrintable(QStringLiteral("edges %1 drawn, %2 enlarged").arg(sharp).arg(blurred)));
+    }
+
+    const int side = qRound(32 * scale);
+    QImage art(side, side, QImage::Format_ARGB32);
+    art.fill(Qt::transparent);
+    QPainter painter(&art);
+    QSvgRenderer(QStringLiteral(":/icons/no-entry.svg")).render(&painter);
+    painter.end();
+    QCOMPARE(mismatchesAtBestPlace(element(*large, "cmdExit")->grab().toImage(), art, kTolerance),
+             0);
+}
+
+// F11 in, a key, F11 out, a key: the answer, the focus, the bands and the score go on as they
+// were, and the answer is judged as ever.
+void TestScaling::fullScreenKeepsTheGame()
+{
+    const auto window = openGame({21, 6});
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    auto* answer = element<QLineEdit>(*window, "Text3");
+    Surface* surface = surfaceOf(*window);
+    QVERIFY(surface->showsBands());
+    const QSize before = surface->size();
+
+    QTest::keyClick(answer, Qt::Key_F11);
+    QTRY_VERIFY(window->isFullScreen());
+    QTRY_VERIFY(surface->size() != before);
+    QVERIFY(surface->showsBands());
+    // The bands cover the new size, the first at its top and the last at its bottom.
+    const QImage shot = surface->grab().toImage();
+    QCOMPARE(shot.pixelColor(1, 0), QColor(180, 0, 0));
+    QCOMPARE(shot.pixelColor(1, shot.height() - 1), QColor(180, 0, 255));
+    QCOMPARE(QApplication::focusWidget(), answer);
+    QTest::keyClick(answer, Qt::Key_2);
+    QVERIFY(!surface->showsBands());
+
+    QTest::keyClick(answer, Qt::Key_F11);
+    QTRY_VERIFY(!window->isFullScreen());
+    QTRY_COMPARE(surface->size(), before);
+    QCOMPARE(QApplication::focusWidget(), answer);
+    QTest::keyClick(answer, Qt::Key_1);
+    QCOMPARE(answer->text(), QStringLiteral("21"));
+    QTest::keyClick(answer, Qt::Key_Return);
+    QCOMPARE(window->score().esatte(), 1);
+    QCOMPARE(element<QLabel>(*window, "lblMessage")->text(),
+             QStringLiteral("Esatto, è incredibile!!!"));
+}
+
+void TestScaling::opensWithinTheWorkArea_data()
+{
+    QTest::addColumn<QRect>("workArea");
+    QTest::addColumn<bool>("designedSize");
+    QTest::newRow("desktop") << QRect(0, 0, 1280, 1024) << true;
+    QTest::newRow("netbook with a panel") << QRect(0, 30, 1024, 570) << false;
+    QTest::newRow("small screen, panel on the left") << QRect(48, 0, 752, 480) << false;
+}
+
+void TestScaling::opensWithinTheWorkArea()
+{
+    QFETCH(QRect, workArea);
+    QFETCH(bool, designedSize);
+    Tavola window(std::make_unique<ScriptedRandom>(std::deque<int>{21}), assistant());
+    window.openWithin(workArea);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    Surface* surface = surfaceOf(window);
+    QTRY_VERIFY(workArea.contains(window.frameGeometry()));
+    if (designedSize) {
+        QCOMPARE(surface->size(), kDesigned);
+        QCOMPARE(window.pos(), Tavola::designedPlace);
+        return;
+    }
+    // As large as fits: only the frame and the menu bar stand between it and the area's edge.
+    const QSize room = workArea.size() - QSize(16, 80);
+    QVERIFY2(surface->width() >= std::min(room.width(), room.height() * 754 / 556) &&
+                 surface->height() >= std::min(room.height(), room.width() * 556 / 754),
+             qPrintable(describe(surface->geometry())));
+    QVERIFY(surface->width() < kDesigned.width());
+}
+
+void TestScaling::keypadAnswersAsKeysDo_data()
+{
+    QTest::addColumn<QStringList>("keys");
+    QTest::newRow("right") << QStringList{"2", "1", "Invio"};
+    QTest::newRow("wrong, corrected on the way") << QStringList{"2", "2", "Cancella", "0", "Invio"};
+    QTest::newRow("answer, then the next number") << QStringList{"1", "Invio", "Invio", "6"};
+}
+
+// The same keys tapped on the keypad of a touched game and typed on the keyboard of another:
+// the two games stand alike after each key. The keypad stands beside the design, with keys a
+// fingertip wide.
+void TestScaling::keypadAnswersAsKeysDo()
+{
+    QFETCH(QStringList, keys);
+    const auto typed = openGame({21, 6}, QSize(1100, 600));
+    const auto touched = openGame({21, 6}, QSize(1100, 600));
+    QVERIFY(QTest::qWaitForWindowActive(touched.get()));
+    QPointingDevice* device = QTest::createTouchDevice();
+
+    QWidget* keypad = element(*touched, "keypad");
+    QVERIFY(!keypad->isVisible());
+    tap(*touched, device, QPoint(4, touched->height() / 2));
+    QTRY_VERIFY(keypad->isVisible());
+    QWidget* design = element(*touched, "design");
+    QVERIFY(!keypad->geometry().intersects(design->geometry()));
+    QVERIFY(surfaceOf(*touched)->rect().contains(keypad->geometry()));
+    const QScreen* screen = touched->screen();
+    const double fingertip = 15 / 25.4 * screen->physicalDotsPerInch() / screen->devicePixelRatio();
+
+    const auto state = [](const Tavola& game) {
+        return QStringList{element<QLineEdit>(game, "Text3")->text(),
+                           element<QLabel>(game, "lblMessage")->text(),
+                           element<QLineEdit>(game, "Text4")->text(),
+                           QString::number(game.score().esatte()),
+                           QString::number(game.score().errate()),
+                           QString::number(surfaceOf(game)->showsBands()),
+                           game.focusWidget() ? game.focusWidget()->objectName() : QString()};
+    };
+    for (const QString& key : keys) {
+        auto* button = keypad->findChild<QPushButton*>(QStringLiteral("key ") + key);
+        QVERIFY(button);
+        QVERIFY(button->width() >= fingertip - 1 && button->height() >= fingertip - 1);
+        tap(*touched, device, button->mapTo(touched.get(), button->rect().center()));
+        const QStringList afterTap = state(*touched);
+
+        QWidget* focus = typed->focusWidget();
+        QVERIFY(focus);
+        const Qt::Key code = key == u"Invio"      ? Qt::Key_Return
+                             : key == u"Cancella" ? Qt::Key_Backspace
+                                                  : Qt::Key(Qt::Key_0 + key.toInt());
+        QTest::keyClick(focus, code);
+        const QStringList afterKey = state(*typed);
+        QVERIFY2(afterTap == afterKey,
+                 qPrintable(key + QStringLiteral(": tapped ") + afterTap.join(u'|') +
+                            QStringLiteral(", typed ") + afterKey.join(u'|')));
+    }
+}
+
+QTEST_MAIN(TestScaling)
+#include "tst_scaling.moc"

@@ -5,6 +5,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 Surface::Surface(QWidget* parent)
     : QWidget(parent)
 {
@@ -15,53 +18,51 @@ Surface::Surface(QWidget* parent)
 void Surface::setBackColour(const QColor& colour)
 {
     backColour_ = colour;
-    drawing_ = QImage();
+    bands_ = false;
     update();
 }
 
 void Surface::paintBands()
 {
-    // Painted in device pixels, so that the bands stay sharp on high-density screens. The
-    // image takes its ratio once painted: before, the painter would scale the rows once more.
-    const qreal ratio = devicePixelRatioF();
-    drawing_ = QImage(size() * ratio, QImage::Format_RGB32);
-
-    QPainter painter(&drawing_);
-    const int height = drawing_.height();
-    for (int band = 0; band < Bands::count; ++band) {
-        const Rgb c = Bands::colour(band);
-        const int top = Bands::top(band, height);
-        painter.fillRect(0, top, drawing_.width(), Bands::bottom(band, height) - top,
-                         QColor(c.red, c.green, c.blue));
-    }
-    painter.end();
-    drawing_.setDevicePixelRatio(ratio);
+    bands_ = true;
     update();
 }
 
 void Surface::clearDrawing()
 {
-    if (drawing_.isNull())
+    if (!bands_)
         return;
-    drawing_ = QImage();
+    bands_ = false;
     update();
 }
 
 void Surface::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (showsBands())
-        paintBands();
     emit resized();
 }
 
 void Surface::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    if (drawing_.isNull())
+    if (!bands_) {
         painter.fillRect(event->rect(), backColour_);
-    else
-        painter.drawImage(event->rect(), drawing_,
-                          QRectF(QPointF(event->rect().topLeft()) * drawing_.devicePixelRatio(),
-                                 QSizeF(event->rect().size()) * drawing_.devicePixelRatio()));
+        return;
+    }
+    // Rows of device pixels, so that the bands stay sharp on high-density screens; drawn anew at
+    // every size, only where the window asks for it.
+    const qreal ratio = devicePixelRatioF();
+    painter.scale(1 / ratio, 1 / ratio);
+    const int width = int(std::ceil(this->width() * ratio));
+    const int height = int(std::ceil(this->height() * ratio));
+    const int first = int(std::floor(event->rect().top() * ratio));
+    const int last = int(std::ceil((event->rect().bottom() + 1) * ratio));
+    for (int band = 0; band < Bands::count; ++band) {
+        const int top = std::max(Bands::top(band, height), first);
+        const int bottom = std::min(Bands::bottom(band, height), last);
+        if (top >= bottom)
+            continue;
+        const Rgb c = Bands::colour(band);
+        painter.fillRect(0, top, width, bottom - top, QColor(c.red, c.green, c.blue));
+    }
 }

@@ -1,11 +1,10 @@
 #pragma once
 
 #include <QColor>
-#include <QImage>
 #include <QWidget>
 
-// The window's own drawing surface, under every element: a background colour and, over it, what
-// was painted since the surface was last cleared, kept in an image the window repaints from.
+// The window's own drawing surface, under every element: a background colour and, over it, the
+// bands painted since the surface was last cleared.
 class Surface : public QWidget {
     Q_OBJECT
 
@@ -20,7 +19,7 @@ public:
     // size until cleared.
     void paintBands();
     void clearDrawing();
-    bool showsBands() const { return !drawing_.isNull(); }
+    bool showsBands() const { return bands_; }
 
 signals:
     void resized();
@@ -31,5 +30,5 @@ protected:
 
 private:
     QColor backColour_;
-    QImage drawing_;
+    bool bands_ = false;
 };

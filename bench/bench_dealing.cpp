@@ -2,25 +2,58 @@
 #include "tavola.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
+#include <vector>
+
 // One whole dealing, as a click on the button does it, and the repaint of the window with its
-// bands. Run offscreen: QT_QPA_PLATFORM=offscreen bench_dealing -median 9
+// bands; at the designed size and at a whiteboard's full screen. Run offscreen:
+// QT_QPA_PLATFORM=offscreen bench_dealing -median 9
 class BenchDealing : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { applyLook(); }
+    void dealingAndRepaint_data();
     void dealingAndRepaint();
     void answerKeyAndRepaint();
+    void repaintAfterResize_data();
+    void repaintAfterResize();
 };
+
+namespace {
+
+// The window whose client area (under the menu bar) has the given size.
+void showWithClient(Tavola& window, QSize client)
+{
+    window.resize(client + QSize(0, window.menuBar()->sizeHint().height()));
+    window.show();
+}
+
+void sizes()
+{
+    QTest::addColumn<QSize>("client");
+    QTest::newRow("designed, 754x556") << QSize(754, 556);
+    QTest::newRow("full screen, 1920x1080") << QSize(1920, 1080);
+}
+
+} // namespace
+
+void BenchDealing::dealingAndRepaint_data()
+{
+    sizes();
+}
 
 void BenchDealing::dealingAndRepaint()
 {
-    applyLook();
+    QFETCH(QSize, client);
     Tavola window;
-    window.show();
+    showWithClient(window, client);
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto* next = window.findChild<QPushButton*>(QStringLiteral("cmdNext"));
     QBENCHMARK
@@ -45,6 +78,40 @@ void BenchDealing::answerKeyAndRepaint()
         window.repaint();
         next->click();
     }
+}
+
+void BenchDealing::repaintAfterResize_data()
+{
+    sizes();
+}
+
+// A new size, a step larger or smaller each time: the design laid out at its new scale, then the
+// repaint that follows, with the bands painted again; each timed on its own, medians reported.
+void BenchDealing::repaintAfterResize()
+{
+    QFETCH(QSize, client);
+    Tavola window;
+    showWithClient(window, client);
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QSize frame = window.size() - client;
+    std::vector<qint64> resizes;
+    std::vector<qint64> repaints;
+    for (int step = 0; step < 64; ++step) {
+        QElapsedTimer timer;
+        timer.start();
+        window.resize(client + frame - QSize(step % 8 * 8, step % 8 * 6));
+        resizes.push_back(timer.nsecsElapsed());
+        timer.restart();
+        window.repaint();
+        repaints.push_back(timer.nsecsElapsed());
+    }
+    const auto median = [](std::vector<qint64> times) {
+        std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+        return times[times.size() / 2] / 1e6;
+    };
+    qInfo("resize and layout %.2f ms, repaint %.2f ms (medians of %zu)", median(resizes),
+          median(repaints), repaints.size());
+    QTest::setBenchmarkResult(median(repaints), QTest::WalltimeMilliseconds);
 }
 
 QTEST_MAIN(BenchDealing)

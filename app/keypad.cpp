@@ -32,8 +32,13 @@ Keypad::Keypad(QWidget* parent)
     addKey(3, 0, Qt::Key_Backspace, QStringLiteral("\b"), QStringLiteral("⌫"),
            QStringLiteral("Cancella"));
     addKey(3, 1, Qt::Key_0, QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"));
-    addKey(3, 2, Qt::Key_Return, QStringLiteral("\r"), QStringLiteral("Invio"),
-           QStringLiteral("Invio"));
+    QPushButton* enter = addKey(3, 2, Qt::Key_Return, QStringLiteral("\r"), QStringLiteral("Invio"),
+                                QStringLiteral("Invio"));
+    // In the answer box's colours: the key that sends the answer.
+    QPalette answerColours = enter->palette();
+    answerColours.setColor(QPalette::Button, QColor(192, 255, 192));
+    answerColours.setColor(QPalette::ButtonText, QColor(0, 128, 128));
+    enter->setPalette(answerColours);
     setKeySide(kDefaultKeySide);
 }
 
@@ -55,8 +60,8 @@ void Keypad::setKeySide(int keySide)
     resize(sizeFor(keySide));
 }
 
-void Keypad::addKey(int row, int column, int key, const QString& text, const QString& label,
-                    const QString& accessibleName)
+QPushButton* Keypad::addKey(int row, int column, int key, const QString& text, const QString& label,
+                            const QString& accessibleName)
 {
     auto* button = new QPushButton(label, this);
     button->setObjectName(QStringLiteral("key ") + accessibleName);
@@ -65,4 +70,5 @@ void Keypad::addKey(int row, int column, int key, const QString& text, const QSt
     button->setAutoRepeat(key == Qt::Key_Backspace);
     connect(button, &QPushButton::clicked, this, [this, key, text] { emit keyPressed(key, text); });
     grid_->addWidget(button, row, column);
+    return button;
 }

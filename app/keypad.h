@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QGridLayout;
+class QPushButton;
 
 // Keys for a finger, for a game played on a touch screen with no keyboard at hand: the digits, a
 // key that deletes the last character and "Invio". The keys never take the focus: each is handed
@@ -21,8 +22,8 @@ signals:
     void keyPressed(int key, const QString& text);
 
 private:
-    void addKey(int row, int column, int key, const QString& text, const QString& label,
-                const QString& accessibleName);
+    QPushButton* addKey(int row, int column, int key, const QString& text, const QString& label,
+                        const QString& accessibleName);
 
     QGridLayout* grid_;
 };

@@ -315,7 +315,8 @@ void TestScaling::keypadAnswersAsKeysDo()
     const auto typed = openGame({21, 6}, QSize(1100, 600));
     const auto touched = openGame({21, 6}, QSize(1100, 600));
     QVERIFY(QTest::qWaitForWindowActive(touched.get()));
-    QPointingDevice* device = QTest::createTouchDevice();
+    const std::unique_ptr<QPointingDevice> touchScreen(QTest::createTouchDevice());
+    QPointingDevice* device = touchScreen.get();
 
     QWidget* keypad = element(*touched, "keypad");
     QVERIFY(!keypad->isVisible());

@@ -52,5 +52,11 @@ QRect FigurePlacement::choose(const QRect& wanted, const QRect& host, const QLis
 
     QRect corner(QPoint(), size);
     corner.moveBottomRight(lastResort.bottomRight());
-    return clampInto(corner, area);
+    corner = clampInto(corner, area);
+    // A figure taller than the corner stands lower, its feet past the screen's edge, rather than
+    // on what the child reads.
+    for (const QRect& clear : keepClear)
+        if (corner.intersects(clear))
+            corner.moveTop(clear.bottom() + 1);
+    return corner;
 }

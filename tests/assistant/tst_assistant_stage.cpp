@@ -45,6 +45,8 @@ void TestStage::figurePlace_data()
         << QRect(QPoint(300, 150), figure) << QRect(100, 0, 600, 1024) << QPoint(300, 558);
     QTest::newRow("screen too small: the least-missed corner")
         << QRect(QPoint(300, 150), figure) << QRect(100, 50, 600, 500) << QPoint(540, 350);
+    QTest::newRow("figure taller than the corner: lower, past the screen's edge")
+        << QRect(QPoint(300, 150), QSize(160, 260)) << QRect(100, 50, 600, 500) << QPoint(540, 350);
 }
 
 void TestStage::figurePlace()

@@ -161,6 +161,11 @@ QImage AgentCharacter::currentFrame() const
     return figure_ ? figure_->frame() : QImage();
 }
 
+MouthShape AgentCharacter::mouth() const
+{
+    return figure_ ? figure_->mouth() : MouthShape::Closed;
+}
+
 void AgentCharacter::enqueue(Request request)
 {
     if (isInert())

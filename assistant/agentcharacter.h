@@ -19,6 +19,7 @@ class QEvent;
 class CharacterDescription;
 class CharacterWindow;
 class Voice;
+enum class MouthShape;
 
 // A loaded assistant character. Every request returns at once; the character performs them one
 // after another in the order given, each after the one before has finished. An inert character
@@ -56,6 +57,8 @@ public:
     QRect windowGeometry() const;
     QRect balloonGeometry() const;
     QImage currentFrame() const;
+    // The shape his mouth is taking for the sound heard (closed while he does not speak).
+    MouthShape mouth() const;
 
 signals:
     void requestStarted(AgentCharacter::RequestKind kind, const QString& argument);

@@ -69,7 +69,6 @@ AgentCharacter::AgentCharacter(const QString& name,
             finishCurrent();
     });
     connect(figure_.get(), &CharacterWindow::glideFinished, this, [this] {
-        gliding_ = false;
         if (current_ && current_->kind == RequestKind::Move)
             finishCurrent();
     });
@@ -276,7 +275,6 @@ void AgentCharacter::perform(const Request& request)
         break;
     case RequestKind::Move:
         glideTarget_ = placeFor(request.point);
-        gliding_ = true;
         figure_->glideTo(glideTarget_);
         break;
     case RequestKind::Play:
@@ -375,7 +373,7 @@ void AgentCharacter::followHost()
     hostOrigin_ = origin;
     if (shift.isNull() || !figure_)
         return;
-    if (gliding_) {
+    if (figure_->isGliding()) {
         glideTarget_ += shift;
         figure_->move(figure_->pos() + shift);
         figure_->glideTo(glideTarget_);

@@ -105,7 +105,6 @@ private:
     AgentStage stage_;
     QPoint hostOrigin_; // the client area's place when last seen
     QPoint glideTarget_;
-    bool gliding_ = false;
     bool hostAway_ = false;   // minimised or hidden
     bool figureAway_ = false; // hidden with it, to come back with it
     bool balloonAway_ = false;

@@ -70,7 +70,6 @@ AgentCharacter::AgentCharacter(const QString& name,
             finishCurrent();
     });
     connect(figure_.get(), &CharacterWindow::glideFinished, this, [this] {
-        gliding_ = false;
         if (current_ && current_->kind == RequestKind::Move)
             finishCurrent();
     });
@@ -167,6 +166,11 @@ QRect AgentCharacter::balloonGeometry() const
 QImage AgentCharacter::currentFrame() const
 {
     return figure_ ? figure_->frame() : QImage();
+}
+
+MouthShape AgentCharacter::mouth() const
+{
+    return figure_ ? figure_->mouth() : MouthShape::Closed;
 }
 
 void AgentCharacter::enqueue(Request request)
@@ -287,7 +291,6 @@ void AgentCharacter::perform(const Request& request)
     case RequestKind::Move:
         asked_ = request.point;
         glideTarget_ = placeFor(request.point);
-        gliding_ = true;
         figure_->glideTo(glideTarget_);
         break;
     case RequestKind::Play:
@@ -387,7 +390,7 @@ void AgentCharacter::followHost()
     hostOrigin_ = origin;
     if (shift.isNull() || !figure_)
         return;
-    if (gliding_) {
+    if (figure_->isGliding()) {
         glideTarget_ += shift;
         figure_->move(figure_->pos() + shift);
         figure_->glideTo(glideTarget_);
@@ -408,7 +411,7 @@ void AgentCharacter::followScale()
     balloon_->setScale(scale_);
     if (asked_) {
         glideTarget_ = placeFor(*asked_);
-        if (gliding_)
+        if (figure_->isGliding())
             figure_->glideTo(glideTarget_);
         else
             figure_->move(glideTarget_);

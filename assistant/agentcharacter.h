@@ -20,6 +20,7 @@ class QEvent;
 class CharacterDescription;
 class CharacterWindow;
 class Voice;
+enum class MouthShape;
 
 // A loaded assistant character. Every request returns at once; the character performs them one
 // after another in the order given, each after the one before has finished. An inert character
@@ -57,6 +58,8 @@ public:
     QRect windowGeometry() const;
     QRect balloonGeometry() const;
     QImage currentFrame() const;
+    // The shape his mouth is taking for the sound heard (closed while he does not speak).
+    MouthShape mouth() const;
 
 signals:
     void requestStarted(AgentCharacter::RequestKind kind, const QString& argument);
@@ -108,7 +111,6 @@ private:
     std::optional<QPoint> asked_; // the last place asked for by MoveTo
     int askedHeight_ = 0;         // the height asked for, at the designed scale; 0 for none
     qreal scale_ = 1.0;
-    bool gliding_ = false;
     bool hostAway_ = false;   // minimised or hidden
     bool figureAway_ = false; // hidden with it, to come back with it
     bool balloonAway_ = false;

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
+#include <cstdlib>
 #include <cstring>
 
 #include <xcb/xcb.h>
@@ -28,10 +29,12 @@ void keepOutOfTaskbars(QWidget* window)
     if (!x11 || !x11->connection())
         return;
     xcb_connection_t* connection = x11->connection();
-    const xcb_atom_t states[] = {atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
-                                 atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()),
-                        atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 2, states);
+    // Interned once: each is a round trip to the X server.
+    static const xcb_atom_t property = atom(connection, "_NET_WM_STATE");
+    static const xcb_atom_t states[] = {atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
+                                        atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()), property,
+                        XCB_ATOM_ATOM, 32, 2, states);
     xcb_flush(connection);
 }
 

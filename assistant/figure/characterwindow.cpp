@@ -197,8 +197,9 @@ void CharacterWindow::renderFrame()
     const qreal ratio = devicePixelRatioF();
     // At rest only the eyes change: each of his two resting frames is drawn once. Drawing the
     // figure's paths wakes the painter's helper threads every time.
+    const Pose pose = animator_.pose();
     const bool resting = animator_.isResting() && sparkles_.isEmpty();
-    QImage& kept = restFrames_[animator_.pose().eyesOpen < 0.5 ? 1 : 0];
+    QImage& kept = restFrames_[pose.eyesOpen < 0.5 ? 1 : 0];
     if (!resting) {
         restFrames_[0] = restFrames_[1] = QImage();
     } else if (kept.size() == size() * ratio) {
@@ -211,7 +212,7 @@ void CharacterWindow::renderFrame()
     image.fill(Qt::transparent);
     {
         QPainter painter(&image);
-        renderer_.paint(painter, animator_.pose(), sparkles_, QSizeF(size()));
+        renderer_.paint(painter, pose, sparkles_, QSizeF(size()));
     }
     frame_ = std::move(image);
     if (resting)

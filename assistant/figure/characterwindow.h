@@ -29,6 +29,7 @@ public:
     // Eases the mouth to a shape while speaking (the voice calls it as sounds are heard).
     void setMouth(MouthShape shape);
     MouthShape mouth() const { return animator_.mouth(); }
+    bool isGliding() const { return gliding_; }
 
     QString clipName() const { return animator_.clipName(); }
     // Nothing to do: no frame is drawn until his eyes next close or open.

@@ -3,8 +3,6 @@
 // resolution. The 1x reference comes from this same program, run again without scaling.
 #include "agentcharacter.h"
 #include "agentcontrol.h"
-#include "balloonwindow.h"
-#include "characterwindow.h"
 #include "imagechecks.h"
 #include "look.h"
 #include "picturebutton.h"
@@ -12,6 +10,7 @@
 #include "scriptedrandom.h"
 #include "tavola.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDataStream>
 #include <QFile>
@@ -73,20 +72,35 @@ QHash<QString, QRect> elementPlaces(const Tavola& window)
     return places;
 }
 
-template <typename T> T* shownTopLevel()
+// Merlin's windows as a screen reader finds them: his figure by his name, the balloon as the
+// notification it is.
+template <typename Test> QWidget* shownTopLevel(Test is)
 {
     for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* found = qobject_cast<T*>(widget); found && found->isVisible())
-            return found;
+        if (QAccessibleInterface* readable = QAccessible::queryAccessibleInterface(widget);
+            widget->isVisible() && readable && is(*readable))
+            return widget;
     return nullptr;
 }
 
-QHash<QString, QRect> assistantPlaces()
+QWidget* figureWindow()
 {
-    const auto* figure = shownTopLevel<CharacterWindow>();
-    const auto* balloon = shownTopLevel<BalloonWindow>();
-    return {{QStringLiteral("Merlin"), figure ? figure->geometry() : QRect()},
-            {QStringLiteral("balloon"), balloon ? balloon->geometry() : QRect()}};
+    return shownTopLevel([](const QAccessibleInterface& readable) {
+        return readable.text(QAccessible::Name) == QStringLiteral("Merlin");
+    });
+}
+
+QWidget* balloonWindow()
+{
+    return shownTopLevel([](const QAccessibleInterface& readable) {
+        return readable.role() == QAccessible::Notification;
+    });
+}
+
+QHash<QString, QRect> assistantPlaces(AgentCharacter& merlin)
+{
+    return {{QStringLiteral("Merlin"), merlin.windowGeometry()},
+            {QStringLiteral("balloon"), merlin.balloonGeometry()}};
 }
 
 // The child run: the same windows at 1x, written to `file`.
@@ -106,7 +120,7 @@ bool writeReference(const QString& file)
     const auto window = openWindow(std::move(control));
     if (!QTest::qWaitFor([&] { return !merlin(assistant).balloonText().isEmpty(); }, 30000))
         return false;
-    look.places.insert(assistantPlaces());
+    look.places.insert(assistantPlaces(merlin(assistant)));
     QFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return false;
@@ -307,24 +321,26 @@ void TestHighDensity::merlinAndBalloonTwiceAsLarge()
     const auto game = openWindow(std::move(control));
     QTRY_VERIFY_WITH_TIMEOUT(!merlin(assistant).balloonText().isEmpty(), 30000);
 
-    const QHash<QString, QRect> places = assistantPlaces();
+    const QHash<QString, QRect> places = assistantPlaces(merlin(assistant));
     // His place depends on the screen's logical size, smaller at 2x; his size does not.
     QCOMPARE(places.value(QStringLiteral("Merlin")).size(),
              reference.places.value(QStringLiteral("Merlin")).size());
     // The balloon chooses its side within the screen, smaller in logical pixels at 2x; what
     // must hold is that it is drawn at twice its logical size.
-    auto* balloon = shownTopLevel<BalloonWindow>();
+    QWidget* balloon = balloonWindow();
     QVERIFY(balloon);
     QCOMPARE(balloon->devicePixelRatio(), qreal(kScale));
     QCOMPARE(balloon->grab().size(), balloon->size() * kScale);
     const QSize figure = reference.places.value(QStringLiteral("Merlin")).size();
     QCOMPARE(merlin(assistant).currentFrame().size(), figure * kScale);
-    QCOMPARE(shownTopLevel<CharacterWindow>()->devicePixelRatio(), qreal(kScale));
+    QWidget* figureShown = figureWindow();
+    QVERIFY(figureShown);
+    QCOMPARE(figureShown->devicePixelRatio(), qreal(kScale));
     // His window's shape has logical pixels: it keeps every one the figure covers whole, and
     // none with a device pixel less than half covered, which would show black without a
     // compositor.
     const QImage frame = merlin(assistant).currentFrame();
-    const QRegion shape = shownTopLevel<CharacterWindow>()->mask();
+    const QRegion shape = figureShown->mask();
     for (int y = 0; y < figure.height(); ++y)
         for (int x = 0; x < figure.width(); ++x) {
             int lowest = 255;

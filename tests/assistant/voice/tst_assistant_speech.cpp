@@ -1,4 +1,5 @@
 // The Italian voice: espeak-ng off the UI thread, played or paced.
+#include "beatsynthesiser.h"
 #include "espeakvoice.h"
 #include "pacedplayer.h"
 #include "readalong.h"
@@ -64,6 +65,32 @@ const std::vector<SpeechMark> kCorrectionMarks = {
     sound(26000, MouthShape::Closed),
 };
 
+constexpr qint64 kBeat = BeatSynthesiser::kRate / 10; // a word every 100 ms
+
+// The played position, in microseconds, at a sample.
+constexpr qint64 usecsAt(qint64 sample)
+{
+    return sample * 1'000'000 / BeatSynthesiser::kRate;
+}
+
+// The words of a text as the voice reports them heard.
+QList<QVariantList> wordsOf(const QString& text)
+{
+    QList<QVariantList> words;
+    for (const QRegularExpressionMatch& match : BeatSynthesiser::wordPattern().globalMatch(text))
+        words.append({int(match.capturedStart()), int(match.capturedLength())});
+    return words;
+}
+
+// What the game has Merlin say first, and a correction.
+void addSpokenTexts()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("greeting") << kGreeting;
+    QTest::newRow("correction") << QStringLiteral("Attenzione hai sbagliato! Il numero è");
+    QTest::newRow("one word") << QStringLiteral("ventitre");
+}
+
 // A synthesiser that "makes" a chosen length of silence with chosen marks, in one piece.
 class ScriptedSynthesiser : public Synthesiser {
 public:
@@ -109,9 +136,12 @@ private slots:
     void mouthForEachFamilyOfSounds_data();
     void mouthForEachFamilyOfSounds();
     void voiceMarksWhatHasBeenHeard();
+    void eachWordAndItsMouthAsTheyAreHeard_data() { addSpokenTexts(); }
+    void eachWordAndItsMouthAsTheyAreHeard();
     void anyTextIsReadAlongToItsEnd_data();
     void anyTextIsReadAlongToItsEnd();
-    void voiceReadsAlongWithoutASoundCard();
+    void withoutASoundCardEveryWordIsMarkedInTurn_data() { addSpokenTexts(); }
+    void withoutASoundCardEveryWordIsMarkedInTurn();
     void voicePlaysWhatTheEngineMakes();
     void voiceFinishesWithoutASoundCard();
     void voiceFallsBackWhenTheOutputFails();
@@ -288,6 +318,41 @@ void TestSpeech::voiceMarksWhatHasBeenHeard()
     QCOMPARE(mouths.last().first().value<MouthShape>(), MouthShape::Closed);
 }
 
+// Word after word, as the sound card plays them: each word marked from its start, its mouth
+// shaped while it sounds and shut before the next; nothing marked once all is heard.
+void TestSpeech::eachWordAndItsMouthAsTheyAreHeard()
+{
+    QFETCH(QString, text);
+    RecordingPlayer* player = nullptr;
+    QByteArray played;
+    EspeakVoice voice(1.0, heldPlayers(&played, &player), std::make_shared<BeatSynthesiser>(kBeat));
+    QSignalSpy words(&voice, &Voice::wordHeard);
+    QSignalSpy mouths(&voice, &Voice::mouthShaped);
+    QSignalSpy finished(&voice, &Voice::finished);
+    const auto lastWord = [&] {
+        return words.isEmpty() ? QVariantList() : words.last();
+    };
+    const auto lastMouth = [&] {
+        return mouths.isEmpty() ? MouthShape::Closed : mouths.last().first().value<MouthShape>();
+    };
+    voice.say(text);
+    QTRY_VERIFY(player);
+    const QList<QVariantList> expected = wordsOf(text);
+    for (int i = 0; i < expected.size(); ++i) {
+        player->played = usecsAt(i * kBeat + kBeat / 2);
+        QTRY_COMPARE(lastWord(), expected[i]);
+        QTRY_COMPARE(lastMouth(), BeatSynthesiser::mouthOfWord(i));
+        player->played = usecsAt(i * kBeat + kBeat * 7 / 8);
+        QTRY_COMPARE(lastMouth(), MouthShape::Closed);
+        QCOMPARE(lastWord(), expected[i]);
+    }
+    QCOMPARE(finished.count(), 0); // until the last sound has been played
+    player->finish();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(lastWord(), (QVariantList{-1, 0}));
+    QCOMPARE(lastMouth(), MouthShape::Closed);
+}
+
 void TestSpeech::anyTextIsReadAlongToItsEnd_data()
 {
     QTest::addColumn<QString>("text");
@@ -342,22 +407,24 @@ void TestSpeech::anyTextIsReadAlongToItsEnd()
     QVERIFY(words.isEmpty() || words.last() == (QVariantList{-1, 0}));
 }
 
-void TestSpeech::voiceReadsAlongWithoutASoundCard()
+// Paced by the clock the silent player keeps, word by word: every word in turn, none skipped
+// (a timer that ends early never marks the last), and none stays.
+void TestSpeech::withoutASoundCardEveryWordIsMarkedInTurn()
 {
+    QFETCH(QString, text);
     EspeakVoice voice(
-        2, [] { return std::make_unique<PacedPlayer>(2); },
-        std::make_shared<ScriptedSynthesiser>(30000, kCorrectionMarks));
+        1.0, [] { return std::make_unique<PacedPlayer>(1.0); },
+        std::make_shared<BeatSynthesiser>(kBeat));
     QSignalSpy words(&voice, &Voice::wordHeard);
+    QSignalSpy mouths(&voice, &Voice::mouthShaped);
     QSignalSpy finished(&voice, &Voice::finished);
-    voice.say(QStringLiteral("Il numero è ventitre"));
-    QVERIFY(finished.wait());
-    QList<int> starts;
-    for (const QVariantList& heard : words)
-        starts << heard.first().toInt();
-    // Paced in time, the marks still go word by word in order, and none stays.
-    QVERIFY(starts.size() >= 3);
-    QCOMPARE(starts.last(), -1);
-    QVERIFY(std::is_sorted(starts.begin(), starts.end() - 1));
+    voice.say(text);
+    QVERIFY(finished.wait(10000));
+    QList<QVariantList> heard = words;
+    QVERIFY(!heard.isEmpty());
+    QCOMPARE(heard.takeLast(), (QVariantList{-1, 0}));
+    QCOMPARE(heard, wordsOf(text));
+    QVERIFY(mouths.isEmpty() || mouths.last().first().value<MouthShape>() == MouthShape::Closed);
 }
 
 void TestSpeech::voicePlaysWhatTheEngineMakes()

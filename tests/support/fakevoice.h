@@ -18,6 +18,7 @@ public:
     void stop() override { speaking = false; }
 
     void hear(int start, int length) { emit wordHeard(start, length); }
+    void shape(MouthShape mouth) { emit mouthShaped(mouth); }
 
     void finish()
     {

@@ -2,7 +2,7 @@
 # Plays one game of Perlobin for real: its own X server, session and accessibility buses, and a
 # sound server whose only output is a null sink, recorded so that the test hears the voice.
 # With a window manager (openbox, say), it also checks that Merlin belongs to the game window.
-# Usage: run_e2e.sh PATH-TO-PERLOBIN [WINDOW-MANAGER]
+# Usage: run_e2e.sh PATH-TO-PERLOBIN [WINDOW-MANAGER-COMMAND]
 set -euo pipefail
 # A private session bus, so that nothing started on it outlives the test; dbus-run-session passes
 # no signal on, so its death is what stops the test when the test is stopped.
@@ -33,8 +33,13 @@ cleanup() {
         wait_for "end of $pid" 5 ended "$pid" 2>/dev/null || kill -KILL "$pid" 2>/dev/null || :
         wait "$pid" 2>/dev/null || true
     done
-    [ "$status" -eq 0 ] || tail -n 20 "$work"/*.log
-    rm -rf "$work"
+    if [ "$status" -eq 0 ]; then
+        rm -rf "$work"
+    else # kept, so that a rare failure can still be read after the rerun that passes
+        rm -f "$work/sound.raw"
+        tail -n 20 "$work"/*.log
+        echo "logs kept in $work" >&2
+    fi
     exit "$status"
 }
 trap cleanup EXIT
@@ -54,6 +59,8 @@ pids+=($!)
 wait_for "X server" 20 test -s "$work/display"
 display=$(<"$work/display")
 export DISPLAY=:$display
+# Services the bus starts for the window manager (kwin's shortcuts, say) need the display too.
+dbus-update-activation-environment DISPLAY XDG_RUNTIME_DIR HOME
 if [ -n "$PERLOBIN_E2E_WM" ]; then
     # shellcheck disable=SC2086 # the window manager's command and its options
     $PERLOBIN_E2E_WM >"$work/wm.log" 2>&1 &
@@ -105,4 +112,9 @@ wait "$game" || status=$?
 [ "$status" -eq 0 ] || { echo "FAIL: the game ended with status $status" >&2; exit 1; }
 left=$(xdotool search --pid "$game" || true)
 [ -z "$left" ] || { echo "FAIL: windows of the game remain: $left" >&2; exit 1; }
+# mutter says so when a window names as its owner one it cannot take for a top-level window.
+if grep -n "Invalid WM_TRANSIENT_FOR" "$work/wm.log" 2>/dev/null; then
+    echo "FAIL: the window manager found a window transient for no window of the game" >&2
+    exit 1
+fi
 echo "PASS: the game ended with status 0 and left no window"

@@ -49,6 +49,10 @@ void Companion::attach(QWidget* window)
     const bool shown = window->isVisible();
     // Above the game alone, not above every other program.
     window->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    // On X11 a window shown "without activating" carries the user time 0, which kwin answers by
+    // marking it as demanding attention. It takes no focus anyway: it refuses the input focus.
+    if (qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
+        window->setAttribute(Qt::WA_ShowWithoutActivating, false);
     window->winId();
     if (QWindow* handle = window->windowHandle())
         handle->setTransientParent(host_->windowHandle());

@@ -34,6 +34,8 @@ def poll(what, probe, timeout=20):
             result, seen = probe()
         except GLib.Error as error:  # an object went away while being read
             result, seen = None, error.message
+        except subprocess.CalledProcessError as error:  # a window went away while being read
+            result, seen = None, str(error)
         if result:
             return result
         check(time.monotonic() < deadline, f"{what}: not within {timeout} s; last seen: {seen!r}")
@@ -141,11 +143,15 @@ def heard(what, path, begin, end, at_least):
 
 MARK = (0xFF, 0xD5, 0x4F)  # the colour behind the word being said
 
-def screenshot(extents):
-    """The screen inside extents (x, y, width, height), as rows of RGB."""
+ROOTLESS = os.environ.get("PERLOBIN_E2E_ROOTLESS")  # XWayland: the root window shows nothing
+
+def screenshot(extents, win):
+    """The screen inside extents (x, y, width, height) where window win is, as rows of RGB;
+    under XWayland, what win itself shows there."""
     x, y, w, h = extents
-    ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "-crop", f"{w}x{h}+{x}+{y}",
-                          "ppm:-"], capture_output=True, check=True, timeout=10).stdout
+    source = ["-window", win] if ROOTLESS else ["-window", "root", "-crop", f"{w}x{h}+{x}+{y}"]
+    ppm = subprocess.run(["import", *source, "-depth", "8", "ppm:-"], capture_output=True,
+                         check=True, timeout=10).stdout
     magic, width, height, _, pixels = ppm.split(maxsplit=4)
     return numpy.frombuffer(pixels, numpy.uint8).reshape(int(height), int(width), 3)
 
@@ -174,12 +180,12 @@ def selected(note):
     return (begin, t.getText(begin, end)) if end > begin else None
 
 def where_on_x(app, obj):
-    """A probe: obj's extents on the bus, once they are those of one of the game's X windows."""
+    """A probe: obj's extents on the bus and its X window, once they agree."""
     def probe():
         extents = tuple(obj.queryComponent().getExtents(pyatspi.DESKTOP_COORDS))
-        windows = [geometry(w) for w in xdotool("search", "--onlyvisible", "--pid",
-                                                str(app.get_process_id()))]
-        return extents in windows and extents, (extents, windows)
+        windows = {geometry(w): w for w in xdotool("search", "--onlyvisible", "--pid",
+                                                   str(app.get_process_id()))}
+        return extents in windows and (extents, windows[extents]), (extents, list(windows))
     return probe
 
 def read_along(app, shots):
@@ -189,13 +195,13 @@ def read_along(app, shots):
     selection moved, so the screen is watched on its own clock rather than word by word."""
     note = find(app, pyatspi.ROLE_NOTIFICATION, deep=False)
     # Just shown under a window manager, the balloon may tell the bus for a moment it is at (0, 0).
-    extents = poll("the balloon where the X server has it", where_on_x(app, note))
+    extents, win = poll("the balloon where the X server has it", where_on_x(app, note))
     marks, done = [], threading.Event()
 
     def watch_screen():
         last = None
         while not done.is_set():
-            image = screenshot(extents)
+            image = screenshot(extents, win)
             box = mark_box(image)
             # Taken twice alike: a screenshot may catch the compositor between two frames.
             if box and box == last and (not marks or box != marks[-1][0]):
@@ -223,7 +229,8 @@ def read_along(app, shots):
         watcher.join()
     for i, (_, image) in enumerate(marks if shots else []):
         save_png(image, os.path.join(shots, f"greeting-{i:02}.png"))
-    poll("the mark gone from the screen", lambda: (not mark_box(screenshot(extents)), "still on"))
+    poll("the mark gone from the screen", lambda: (
+        not viewable(win) or not mark_box(screenshot(extents, win)), "still on"))
     return seen, [box for box, _ in marks]
 
 events = []  # (role, new name) of every name change announced, in order

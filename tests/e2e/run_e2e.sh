@@ -2,14 +2,17 @@
 # Plays one game of Perlobin for real: its own X server, session and accessibility buses, and a
 # sound server whose only output is a null sink, recorded so that the test hears the voice.
 # With a window manager (openbox, say), it also checks that Merlin belongs to the game window.
-# Usage: run_e2e.sh PATH-TO-PERLOBIN [WINDOW-MANAGER-COMMAND]
+# With a PLATFORM, the desktop is a Wayland compositor with XWayland, and the game runs on that
+# Qt platform ("default": the game's own choice).
+# Usage: run_e2e.sh PATH-TO-PERLOBIN [WINDOW-MANAGER-COMMAND [PLATFORM]]
 set -euo pipefail
 # A private session bus, so that nothing started on it outlives the test; dbus-run-session passes
 # no signal on, so its death is what stops the test when the test is stopped.
 [ -n "${PERLOBIN_E2E_SESSION:-}" ] ||
     PERLOBIN_E2E_SESSION=1 exec dbus-run-session setpriv --pdeathsig TERM bash "$0" "$@"
-game_binary=${1:?usage: run_e2e.sh PATH-TO-PERLOBIN [WINDOW-MANAGER]}
+game_binary=${1:?usage: run_e2e.sh PATH-TO-PERLOBIN [WINDOW-MANAGER-COMMAND [PLATFORM]]}
 export PERLOBIN_E2E_WM=${2:-}
+platform=${3:-} # given: the second argument starts a Wayland compositor, not a window manager
 work=$(mktemp -d "${TMPDIR:-/tmp}/perlobin-e2e.XXXXXX")
 pids=()
 
@@ -52,20 +55,54 @@ export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 PULSE_CLIENTCONFIG=$work/client.conf
 unset WAYLAND_DISPLAY PULSE_SERVER PULSE_RUNTIME_PATH XDG_CONFIG_HOME XDG_CACHE_HOME
 echo "autospawn = no" >"$work/client.conf" # else a client finding no server starts a real one
 
-# -displayfd: the server takes the first free display and says which.
-# A school's screen, with room for Merlin and his balloon beside the game.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-wait_for "X server" 20 test -s "$work/display"
-display=$(<"$work/display")
-export DISPLAY=:$display
-# Services the bus starts for the window manager (kwin's shortcuts, say) need the display too.
-dbus-update-activation-environment DISPLAY XDG_RUNTIME_DIR HOME
-if [ -n "$PERLOBIN_E2E_WM" ]; then
-    # shellcheck disable=SC2086 # the window manager's command and its options
+wayland_socket() { # the compositor's socket, in our own runtime dir
+    local socket
+    for socket in "$XDG_RUNTIME_DIR"/wayland-*; do
+        [ -S "$socket" ] && echo "${socket##*/}" && return 0
+    done
+    return 1
+}
+# Weston says "xserver listening on display :N", mutter "Using public X11 display :N".
+xwayland_display() {
+    grep -oE '(listening on|public X11) display :[0-9]+' "$work/wm.log" | grep -oE ':[0-9]+$'
+}
+
+if [ -z "$platform" ]; then
+    # -displayfd: the server takes the first free display and says which.
+    # A school's screen, with room for Merlin and his balloon beside the game.
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" \
+        2>"$work/xvfb.log" &
+    pids+=($!)
+    wait_for "X server" 20 test -s "$work/display"
+    DISPLAY=:$(<"$work/display")
+    export DISPLAY
+    # Services the bus starts for the window manager (kwin's shortcuts, say) need the display.
+    dbus-update-activation-environment DISPLAY XDG_RUNTIME_DIR HOME
+    if [ -n "$PERLOBIN_E2E_WM" ]; then
+        # shellcheck disable=SC2086 # the window manager's command and its options
+        $PERLOBIN_E2E_WM >"$work/wm.log" 2>&1 &
+        pids+=($!)
+        wait_for "window manager" 20 xprop -root _NET_SUPPORTING_WM_CHECK
+    fi
+else
+    # A Wayland session as desktops run it: the compositor, with XWayland for X11 programs.
+    export XDG_SESSION_TYPE=wayland PERLOBIN_E2E_ROOTLESS=1
+    unset DISPLAY
+    # shellcheck disable=SC2086 # the compositor's command and its options
     $PERLOBIN_E2E_WM >"$work/wm.log" 2>&1 &
     pids+=($!)
-    wait_for "window manager" 20 xprop -root _NET_SUPPORTING_WM_CHECK
+    wait_for "Wayland compositor" 20 wayland_socket
+    wait_for "XWayland" 20 xwayland_display
+    WAYLAND_DISPLAY=$(wayland_socket)
+    DISPLAY=$(xwayland_display)
+    export WAYLAND_DISPLAY DISPLAY
+    for auth in "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.*; do # mutter's XWayland asks for one
+        [ -e "$auth" ] && export XAUTHORITY=$auth
+    done
+    dbus-update-activation-environment DISPLAY WAYLAND_DISPLAY XDG_RUNTIME_DIR HOME
+    wait_for "XWayland's window manager" 20 xprop -root _NET_SUPPORTING_WM_CHECK
+    # The game's own choice, or the platform asked for.
+    if [ "$platform" = default ]; then unset QT_QPA_PLATFORM; else QT_QPA_PLATFORM=$platform; fi
 fi
 
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/atspi.log" 2>&1 &

@@ -24,6 +24,7 @@
 
 #include <QAction>
 #include <QDate>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QLocale>
 #include <QTime>
@@ -283,7 +284,8 @@ AgentStage Tavola::stage() const
     const QRect answer = ui.Text3->geometry();
     const QRect corner(QPoint(answer.right() + 1, abacus.bottom() + 1),
                        ui.surface->rect().bottomRight());
-    return {ui.surface, designedPlace, {abacus, answer}, corner};
+    const bool inside = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    return {ui.surface, designedPlace, {abacus, answer}, corner, inside};
 }
 
 Character& Tavola::merlin()

@@ -73,7 +73,14 @@ AgentCharacter::AgentCharacter(const QString& name,
         if (current_ && current_->kind == RequestKind::Move)
             finishCurrent();
     });
-    if (stage_.client) {
+    if (stage_.client && stage_.inside) {
+        // Children of the client area: they move and hide with it and never take the focus.
+        figure_->setParent(stage_.client, Qt::Widget);
+        balloon_->setParent(stage_.client, Qt::Widget);
+        balloon_->keepWithin(stage_.client->rect(), stage_.keepClear);
+        fitIntoCorner();
+        figure_->move(placeFor({}));
+    } else if (stage_.client) {
         companion_ = std::make_unique<Companion>(stage_.client);
         hostOrigin_ = clientOrigin();
         stage_.client->window()->installEventFilter(this);
@@ -127,8 +134,23 @@ void AgentCharacter::Speak(const QString& text)
 
 void AgentCharacter::setHeight(int pixels)
 {
-    if (figure_)
-        figure_->setFigureHeight(pixels);
+    if (!figure_)
+        return;
+    figure_->setFigureHeight(pixels);
+    if (stage_.client && stage_.inside) {
+        fitIntoCorner();
+        figure_->move(placeFor({}));
+    }
+}
+
+// Inside the client area the figure stands in its least missed corner, no larger than it.
+void AgentCharacter::fitIntoCorner()
+{
+    const QSize corner = stage_.lastResort.size();
+    const QSize size = figure_->size();
+    if (size.height() > corner.height() || size.width() > corner.width())
+        figure_->setFigureHeight(
+            std::min(corner.height(), size.height() * corner.width() / size.width()));
 }
 
 bool AgentCharacter::isVisible() const
@@ -349,6 +371,11 @@ QPoint AgentCharacter::placeFor(QPoint asked) const
 {
     if (!stage_.client)
         return asked;
+    if (stage_.inside) {
+        QRect corner(QPoint(), figure_->size());
+        corner.moveBottomRight(stage_.lastResort.bottomRight());
+        return corner.topLeft();
+    }
     const QPoint origin = clientOrigin();
     const QWidget* window = stage_.client->window();
     QList<QRect> keepClear;

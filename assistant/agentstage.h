@@ -19,4 +19,8 @@ struct AgentStage {
     // no place beside the window fits on the screen.
     QList<QRect> keepClear;
     QRect lastResort;
+    // Where a program cannot place its own windows (native Wayland), the figure and balloon are
+    // drawn inside the client area instead, the figure in lastResort: a window of their own would
+    // land wherever the compositor puts it, and take the keyboard from the game.
+    bool inside = false;
 };

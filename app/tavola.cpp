@@ -10,6 +10,7 @@
 #include "captionlabel.h"
 #include "character.h"
 #include "characterset.h"
+#include "companion.h"
 #include "currency.h"
 #include "gameerror.h"
 #include "numlett.h"
@@ -24,7 +25,6 @@
 
 #include <QAction>
 #include <QDate>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QLocale>
 #include <QTime>
@@ -284,7 +284,7 @@ AgentStage Tavola::stage() const
     const QRect answer = ui.Text3->geometry();
     const QRect corner(QPoint(answer.right() + 1, abacus.bottom() + 1),
                        ui.surface->rect().bottomRight());
-    const bool inside = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    const bool inside = !Companion::placesWhereAsked();
     return {ui.surface, designedPlace, {abacus, answer}, corner, inside};
 }
 

@@ -76,7 +76,7 @@ def focus_in(obj):
 def says(app, wanted):
     """A probe: the balloon's name and text agree, and wanted(them) holds."""
     def probe():
-        note = find(app, pyatspi.ROLE_NOTIFICATION, deep=False)
+        note = balloon(app)
         if not note:
             return None, [(w.getRoleName(), w.name) for w in kids(app)]
         seen = note.name, text(note)
@@ -144,12 +144,22 @@ def heard(what, path, begin, end, at_least):
 MARK = (0xFF, 0xD5, 0x4F)  # the colour behind the word being said
 
 ROOTLESS = os.environ.get("PERLOBIN_E2E_ROOTLESS")  # XWayland: the root window shows nothing
+# Where windows cannot be placed, Merlin is drawn inside the game window, with no window of his own.
+INSIDE = os.environ.get("PERLOBIN_E2E_INSIDE")
+NO_KEYBOARD = os.environ.get("PERLOBIN_E2E_NO_KEYBOARD")  # Weston headless has none to give
+
+def balloon(app):
+    return find(app, pyatspi.ROLE_NOTIFICATION, deep=bool(INSIDE))
 
 def screenshot(extents, win):
-    """The screen inside extents (x, y, width, height) where window win is, as rows of RGB;
+    """The screen inside extents (x, y, width, height), where window win is, as rows of RGB;
     under XWayland, what win itself shows there."""
     x, y, w, h = extents
-    source = ["-window", win] if ROOTLESS else ["-window", "root", "-crop", f"{w}x{h}+{x}+{y}"]
+    if ROOTLESS:
+        left, top = geometry(win)[:2]
+        source = ["-window", win, "-crop", f"{w}x{h}+{x - left}+{y - top}"]
+    else:
+        source = ["-window", "root", "-crop", f"{w}x{h}+{x}+{y}"]
     ppm = subprocess.run(["import", *source, "-depth", "8", "ppm:-"], capture_output=True,
                          check=True, timeout=10).stdout
     magic, width, height, _, pixels = ppm.split(maxsplit=4)
@@ -181,6 +191,10 @@ def selected(note):
 
 def balloon_window(app, main):
     """A probe: the balloon's X window and where the X server has it."""
+    if INSIDE:
+        return lambda: ((main, tuple(balloon(app).queryComponent().getExtents(
+            pyatspi.DESKTOP_COORDS))), "")
+
     def probe():
         figure = window("^Merlin$")[0]
         others = [w for w in xdotool("search", "--onlyvisible", "--pid", str(app.get_process_id()))
@@ -193,7 +207,7 @@ def read_along(app, main, shots):
     place of the mark on the screen; returns the words marked, once the selection has been gone
     for half a second, and the mark's places. A compositor may show the mark well after the
     selection moved, so the screen is watched on its own clock rather than word by word."""
-    note = find(app, pyatspi.ROLE_NOTIFICATION, deep=False)
+    note = balloon(app)
     win, extents = poll("the balloon on the screen", balloon_window(app, main))
     told = tuple(note.queryComponent().getExtents(pyatspi.DESKTOP_COORDS))
     if told != extents:  # seen now and then under openbox: Qt's idea of the balloon is (0, 0)
@@ -267,6 +281,26 @@ def apart(pid, main, when):
                   f"{when}: {xdotool('getwindowname', win)} at {geometry(win)}, over the game at "
                   f"{geometry(main)}")
 
+COLUMNS = ("Sedicine", "Ottine", "Quartine", "Duine", "Unità")
+
+def clear_of_what_is_read(pid, main, frame, when):
+    """Merlin drawn inside the game window: no window of his own, and neither his figure nor his
+    balloon on the column titles, the numeral, the verdict's bar or the answer box."""
+    check(xdotool("search", "--onlyvisible", "--pid", str(pid)) == [main],
+          f"{when}: windows of the game besides its own: "
+          f"{xdotool('search', '--onlyvisible', '--pid', str(pid))}")
+    extents = lambda o: tuple(o.queryComponent().getExtents(pyatspi.DESKTOP_COORDS))  # noqa
+    read = [o for o in tree(frame) if o.getState().contains(SHOWING) and (
+        (o.getRole() == pyatspi.ROLE_LABEL and o.name in COLUMNS) or
+        (o.getRole() == pyatspi.ROLE_LABEL and o.name.startswith("Sbagliato")) or
+        (o.getRole() == pyatspi.ROLE_TEXT))]
+    check(len([o for o in read if o.name in COLUMNS]) == 5, f"{when}: the column titles")
+    for merlin in (find(frame, None, "Merlin"), find(frame, pyatspi.ROLE_NOTIFICATION)):
+        if merlin:
+            for o in read:
+                check(not overlap(extents(merlin), extents(o)), f"{when}: {merlin.name[:20]!r} "
+                      f"at {extents(merlin)} over {o.getRoleName()} {o.name!r} at {extents(o)}")
+
 def belongs_to_the_game(pid, main):
     """Under a window manager: Merlin's figure and balloon are the game's own windows, off the
     game's client area, and they move, leave and come back with it."""
@@ -307,7 +341,10 @@ def play(pid, path, start):
         (a for a in kids(pyatspi.Registry.getDesktop(0)) if a.get_process_id() == pid), None), pid))
     app.set_cache_mask(Atspi.Cache.NONE)  # every read asks the game itself
     frame = poll("the frame Perlobin", top(app, pyatspi.ROLE_FRAME, "Perlobin"))
-    poll("Merlin's window", top(app, None, "Merlin"))
+    if INSIDE:
+        poll("Merlin in the game window", lambda: (find(frame, None, "Merlin"), "not there"))
+    else:
+        poll("Merlin's window", top(app, None, "Merlin"))
 
     print("   the window reads as a screen reader needs it")
     boxes = [o for o in tree(frame)
@@ -345,15 +382,24 @@ def play(pid, path, start):
     # A loaded machine takes few screenshots in the 6 s of the greeting.
     check(4 <= len(boxes) <= len(words),
           f"the mark on the screen at {len(boxes)} places for {len(words)} words: {boxes}")
-    check(selected(find(app, pyatspi.ROLE_NOTIFICATION, deep=False)) is None,
+    check(selected(balloon(app)) is None,
           "a word still marked after the greeting")
-    if WM:
+    if INSIDE:
+        clear_of_what_is_read(pid, main, frame, "at the greeting")
+    elif WM:
         apart(pid, main, "at the greeting")
     poll("the greeting announced", lambda: (GREETING in announced(), announced()))
     heard("greeting", path, start, max(start + 8 * SECOND, size(path) + 4 * SECOND), 1.5)
     # Once the greeting is over, what is heard is new.
     poll("1 s of silence after it", lambda: (
         max(levels(path, size(path) - SECOND, size(path))) <= LOUD, "still loud"))
+
+    if NO_KEYBOARD:
+        print("3. no keyboard here: Exit, and the farewell's button, pressed through the bus")
+        find(frame, pyatspi.ROLE_PUSH_BUTTON, "Exit").queryAction().doAction(0)
+        box = poll("the farewell", top(app, pyatspi.ROLE_ALERT, "Data .+"))
+        find(box, pyatspi.ROLE_PUSH_BUTTON).queryAction().doAction(0)
+        return
 
     print("3. a wrong answer brings the correction")
     numeral = text(numeral_box)
@@ -371,7 +417,10 @@ def play(pid, path, start):
     poll("the verdict announced", lambda: (wrong in announced(pyatspi.ROLE_LABEL),
                                            announced(pyatspi.ROLE_LABEL)[-3:]))
     poll("the correction in the balloon", says(app, lambda t: t == LEAD))
-    if WM:
+    if INSIDE:
+        print(f"   under {WM}: Merlin stands inside the game, clear of what is read")
+        clear_of_what_is_read(pid, main, frame, "at the correction")
+    elif WM:
         print(f"   under {WM}: Merlin belongs to the game")
         belongs_to_the_game(pid, main)
     words = poll("the number in words", says(app, lambda t: t != LEAD))

@@ -28,6 +28,17 @@ wait_for() { # WHAT SECONDS COMMAND...: polls COMMAND until it succeeds
 ended() { ! kill -0 "$1" || [[ $(ps -o stat= -p "$1") == Z* ]]; }
 has_bytes() { [ "$(stat -c %s "$1")" -ge "$2" ]; }
 
+bus() { dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus "$@"; }
+# The processes the private bus started for the test's own (kwin's shortcut service, say): they
+# hold the test's output open, and would outlive it.
+bus_services() {
+    local name
+    for name in $(bus org.freedesktop.DBus.ListNames 2>/dev/null | grep -oE '":[0-9.]+"' | tr -d '"'); do
+        bus org.freedesktop.DBus.GetConnectionUnixProcessID "string:$name" 2>/dev/null |
+            awk '/uint32/ { print $2 }'
+    done
+}
+
 cleanup() {
     local status=$? pid
     trap - EXIT INT TERM
@@ -35,6 +46,9 @@ cleanup() {
     for pid in "${pids[@]}"; do # 5 s each to go, then killed outright
         wait_for "end of $pid" 5 ended "$pid" 2>/dev/null || kill -KILL "$pid" 2>/dev/null || :
         wait "$pid" 2>/dev/null || true
+    done
+    for pid in $(bus_services); do
+        [ "$pid" = $$ ] || kill "$pid" 2>/dev/null || true
     done
     if [ "$status" -eq 0 ]; then
         rm -rf "$work"

@@ -434,8 +434,9 @@ def play(pid, path, start):
     # A loaded machine takes few screenshots in the 6 s of the greeting.
     check(NATIVE or 4 <= len(boxes) <= len(words),
           f"the mark on the screen at {len(boxes)} places for {len(words)} words: {boxes}")
-    check(selected(balloon(app)) is None,
-          "a word still marked after the greeting")
+    # Under a loaded kwin the last word was once marked again for a moment after the end.
+    poll("no word marked after the greeting", lambda: (selected(balloon(app)) is None,
+                                                        selected(balloon(app))), timeout=5)
     if INSIDE:
         clear_of_what_is_read(pid, main, frame, "at the greeting")
     elif WM:

@@ -11,6 +11,7 @@
 #include "captionlabel.h"
 #include "character.h"
 #include "characterset.h"
+#include "companion.h"
 #include "currency.h"
 #include "designarea.h"
 #include "gameerror.h"
@@ -414,7 +415,8 @@ AgentStage Tavola::stage() const
     const QSize designed = ui.design->designedSize();
     const QRect corner(QPoint(answer.right() + 1, abacus.bottom() + 1),
                        QPoint(designed.width() - 1, designed.height() - 1));
-    return {ui.design, designedPlace, {abacus, answer}, corner, designed};
+    const bool inside = !Companion::placesWhereAsked();
+    return {ui.design, designedPlace, {abacus, answer}, corner, designed, inside};
 }
 
 Character& Tavola::merlin()

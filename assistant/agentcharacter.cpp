@@ -74,10 +74,18 @@ AgentCharacter::AgentCharacter(const QString& name,
             finishCurrent();
     });
     if (stage_.client) {
-        companion_ = std::make_unique<Companion>(stage_.client);
-        hostOrigin_ = clientOrigin();
         scale_ = stage_.scale();
         balloon_->setScale(scale_);
+    }
+    if (stage_.client && stage_.inside) {
+        // Children of the client area: they move and hide with it and never take the focus.
+        figure_->setParent(stage_.client, Qt::Widget);
+        balloon_->setParent(stage_.client, Qt::Widget);
+        standInside();
+        stage_.client->installEventFilter(this);
+    } else if (stage_.client) {
+        companion_ = std::make_unique<Companion>(stage_.client);
+        hostOrigin_ = clientOrigin();
         stage_.client->window()->installEventFilter(this);
         if (stage_.client->window() != stage_.client)
             stage_.client->installEventFilter(this);
@@ -134,8 +142,27 @@ void AgentCharacter::Speak(const QString& text)
 void AgentCharacter::setHeight(int pixels)
 {
     askedHeight_ = pixels;
-    if (figure_)
-        figure_->setFigureHeight(int(std::lround(pixels * scale_)));
+    if (!figure_)
+        return;
+    figure_->setFigureHeight(int(std::lround(pixels * scale_)));
+    if (stage_.client && stage_.inside)
+        standInside();
+}
+
+// Inside the client area the figure stands in its least missed corner, no larger than it, and
+// the balloon opens within the client area.
+void AgentCharacter::standInside()
+{
+    QList<QRect> keepClear;
+    for (const QRect& rect : stage_.keepClear)
+        keepClear.append(stage_.scaled(rect));
+    balloon_->keepWithin(stage_.client->rect(), keepClear);
+    const QSize corner = stage_.scaled(stage_.lastResort).size();
+    const QSize size = figure_->size();
+    if (size.height() > corner.height() || size.width() > corner.width())
+        figure_->setFigureHeight(
+            std::min(corner.height(), size.height() * corner.width() / size.width()));
+    figure_->move(placeFor({}));
 }
 
 bool AgentCharacter::isVisible() const
@@ -215,7 +242,7 @@ bool AgentCharacter::eventFilter(QObject* watched, QEvent* event)
     if (stage_.client && watched == stage_.client && watched != stage_.client->window()) {
         if (event->type() == QEvent::Resize)
             followScale();
-        else if (event->type() == QEvent::Move)
+        else if (event->type() == QEvent::Move && !stage_.inside)
             followHost();
         return false;
     }
@@ -368,6 +395,11 @@ QPoint AgentCharacter::placeFor(QPoint asked) const
 {
     if (!stage_.client)
         return asked;
+    if (stage_.inside) {
+        QRect corner(QPoint(), figure_->size());
+        corner.moveBottomRight(stage_.scaled(stage_.lastResort).bottomRight());
+        return corner.topLeft();
+    }
     const QPoint origin = clientOrigin();
     const QWidget* window = stage_.client->window();
     QList<QRect> keepClear;
@@ -405,16 +437,20 @@ void AgentCharacter::followScale()
     if (!figure_ || qFuzzyCompare(scale, scale_))
         return;
     scale_ = scale;
-    hostOrigin_ = clientOrigin();
     if (askedHeight_ > 0)
         figure_->setFigureHeight(int(std::lround(askedHeight_ * scale_)));
     balloon_->setScale(scale_);
-    if (asked_) {
-        glideTarget_ = placeFor(*asked_);
-        if (figure_->isGliding())
-            figure_->glideTo(glideTarget_);
-        else
-            figure_->move(glideTarget_);
+    if (stage_.inside) {
+        standInside();
+    } else {
+        hostOrigin_ = clientOrigin();
+        if (asked_) {
+            glideTarget_ = placeFor(*asked_);
+            if (figure_->isGliding())
+                figure_->glideTo(glideTarget_);
+            else
+                figure_->move(glideTarget_);
+        }
     }
     if (balloon_->isVisible())
         balloon_->follow(figure_->geometry());

@@ -55,6 +55,7 @@ public:
     QString currentAnimation() const;
     // The text in the speech balloon, empty while no balloon shows.
     QString balloonText() const;
+    // On the screen; in the client area's coordinates on a stage drawn inside it.
     QRect windowGeometry() const;
     QRect balloonGeometry() const;
     QImage currentFrame() const;
@@ -89,6 +90,7 @@ private:
     void comeOnStage();
     bool eventFilter(QObject* watched, QEvent* event) override;
     // The figure's place for a MoveTo, on the screen.
+    void standInside();
     QPoint placeFor(QPoint asked) const;
     QPoint clientOrigin() const;
     void followHost();

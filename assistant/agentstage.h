@@ -23,6 +23,11 @@ struct AgentStage {
     // and the rectangles above, given for the design, and the figure's height scale with it.
     QSize designedSize;
 
+    // Where a program cannot place its own windows (native Wayland), the figure and balloon are
+    // drawn inside the client area instead, the figure in lastResort: a window of their own would
+    // land wherever the compositor puts it, and take the keyboard from the game.
+    bool inside = false;
+
     // Client pixels to a designed one.
     qreal scale() const
     {

@@ -40,6 +40,36 @@ void keepOutOfTaskbars(QWidget* window)
 
 } // namespace
 
+bool Companion::placesWhereAsked()
+{
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return false;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection())
+        return true;
+    xcb_connection_t* connection = x11->connection();
+    const auto property = [connection](xcb_window_t window, xcb_atom_t name, xcb_atom_t type) {
+        const xcb_get_property_cookie_t cookie =
+            xcb_get_property(connection, 0, window, name, type, 0, 64);
+        xcb_get_property_reply_t* reply = xcb_get_property_reply(connection, cookie, nullptr);
+        QByteArray value;
+        if (reply)
+            value = QByteArray(static_cast<const char*>(xcb_get_property_value(reply)),
+                               xcb_get_property_value_length(reply));
+        std::free(reply);
+        return value;
+    };
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const QByteArray check =
+        property(root, atom(connection, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW);
+    if (check.size() != sizeof(xcb_window_t))
+        return true;
+    xcb_window_t manager = 0;
+    std::memcpy(&manager, check.constData(), sizeof manager);
+    return property(manager, atom(connection, "_NET_WM_NAME"), atom(connection, "UTF8_STRING")) !=
+           "Weston WM";
+}
+
 Companion::Companion(QWidget* host, QObject* parent)
     : QObject(parent)
     , host_(host ? host->window() : nullptr)
@@ -52,6 +82,10 @@ void Companion::attach(QWidget* window)
     const bool shown = window->isVisible();
     // Above the game alone, not above every other program.
     window->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    // On X11 a window shown "without activating" carries the user time 0, which kwin answers by
+    // marking it as demanding attention. It takes no focus anyway: it refuses the input focus.
+    if (qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
+        window->setAttribute(Qt::WA_ShowWithoutActivating, false);
     window->winId();
     if (QWindow* handle = window->windowHandle())
         handle->setTransientParent(host_->windowHandle());

@@ -16,6 +16,11 @@ public:
 
     void attach(QWidget* window);
 
+    // Whether a top-level window stands where the program puts it: not on native Wayland, nor
+    // under Weston's window manager for XWayland, which puts a transient window at its own
+    // frame's offset from its parent's, over the game.
+    static bool placesWhereAsked();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -50,6 +50,14 @@ BalloonWindow::BalloonWindow()
     setFont(font);
 }
 
+void BalloonWindow::keepWithin(const QRect& area, const QList<QRect>& avoid)
+{
+    inside_ = true;
+    area_ = area;
+    avoid_ = avoid;
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
 void BalloonWindow::showText(const QString& text, const QRect& figure)
 {
     markStart_ = -1;
@@ -92,7 +100,9 @@ void BalloonWindow::follow(const QRect& figure)
     if (bodies_.isEmpty())
         return;
     const BalloonPlacement::Choice choice =
-        BalloonPlacement::choose(figure, bodies_, screenArea(figure), hostWindows(), side_);
+        inside_
+            ? BalloonPlacement::choose(figure, bodies_, area_, avoid_, side_)
+            : BalloonPlacement::choose(figure, bodies_, screenArea(figure), hostWindows(), side_);
     side_ = choice.side;
     tip_ = choice.tip - choice.rect.topLeft();
     setGeometry(choice.rect);

@@ -8,6 +8,7 @@
 #include "figureplacement.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSignalSpy>
@@ -22,6 +23,7 @@ private slots:
     void figurePlace_data();
     void figurePlace();
     void figureBelongsToTheWindow();
+    void insideWhereWindowsCannotBePlaced();
     void balloonKeepsClearOfTheHostAndFollowsADrag();
 };
 
@@ -123,6 +125,63 @@ void TestStage::figureBelongsToTheWindow()
     window.show();
     QTRY_VERIFY(merlin.isVisible());
     voice->finish();
+}
+
+// Where the program cannot place windows (native Wayland), the figure and balloon are drawn in
+// the client area: the figure in the least missed corner whatever place is asked, no window of
+// theirs takes the keyboard, nothing moves them twice when the window moves, and they grow with
+// the client area.
+void TestStage::insideWhereWindowsCannotBePlaced()
+{
+    QPointer<FakeVoice> voice;
+    AgentOptions options = fakeVoiceOptions(&voice);
+    QWidget window;
+    window.setGeometry(20, 40, 400, 300);
+    auto* client = new QWidget(&window);
+    client->setGeometry(0, 20, 400, 280);
+    auto* answer = new QLineEdit(client);
+    answer->setGeometry(10, 240, 150, 30);
+    const QList<QRect> keepClear{QRect(0, 0, 400, 150), answer->geometry()};
+    options.stage = {client, QPoint(10, 10), keepClear, QRect(250, 150, 150, 130), QSize(400, 280),
+                     true};
+    AgentControl control(options);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    answer->setFocus();
+
+    control.Characters().Load(QStringLiteral("Merlin"), kMerlinFile);
+    AgentCharacter& merlin = control.Characters()(QStringLiteral("Merlin"));
+    merlin.setHeight(205); // taller than the corner
+    QSignalSpy idle(&merlin, &AgentCharacter::idle);
+    merlin.Show();
+    merlin.MoveTo(60, 30); // on the part to keep clear
+    merlin.Speak(QStringLiteral("Sei grande"));
+    QTRY_COMPARE(merlin.balloonText(), QStringLiteral("Sei grande"));
+    voice->finish(); // the queue ends here, at once
+    QTRY_COMPARE(idle.count(), 1);
+
+    const QRect figure = merlin.windowGeometry(); // in the client's coordinates
+    QVERIFY2(QRect(250, 150, 150, 130).contains(figure), qPrintable(QDebug::toString(figure)));
+    const QRect balloon = merlin.balloonGeometry();
+    QVERIFY2(client->rect().contains(balloon), qPrintable(QDebug::toString(balloon)));
+    QVERIFY(!balloon.intersects(answer->geometry()));
+    for (QWidget* top : QApplication::topLevelWidgets())
+        QVERIFY2(top == &window || !top->isVisible(), qPrintable(top->objectName()));
+    QCOMPARE(QApplication::activeWindow(), &window);
+    QCOMPARE(QApplication::focusWidget(), answer);
+
+    const QPoint before = window.pos();
+    window.move(before + QPoint(40, 25));
+    QTRY_VERIFY(window.pos() != before);
+    QCOMPARE(merlin.windowGeometry(), figure);
+
+    // The game drawn half as large again: so is the corner he stands in, and he with it.
+    window.resize(600, 440);
+    client->setGeometry(0, 20, 600, 420);
+    QTRY_VERIFY(merlin.windowGeometry().height() > figure.height());
+    QVERIFY2(QRect(375, 225, 225, 195).contains(merlin.windowGeometry()),
+             qPrintable(QDebug::toString(merlin.windowGeometry())));
 }
 
 // The real character with a host window: the balloon opens beside the figure away from the

@@ -2,14 +2,17 @@
 # Plays one game of Perlobin for real: its own X server, session and accessibility buses, and a
 # sound server whose only output is a null sink, recorded so that the test hears the voice.
 # With a window manager (openbox, say), it also checks that Merlin belongs to the game window.
-# Usage: run_e2e.sh PATH-TO-PERLOBIN [WINDOW-MANAGER]
+# With a PLATFORM, the desktop is a Wayland compositor with XWayland, and the game runs on that
+# Qt platform ("default": the game's own choice).
+# Usage: run_e2e.sh PATH-TO-PERLOBIN [WINDOW-MANAGER-COMMAND [PLATFORM]]
 set -euo pipefail
 # A private session bus, so that nothing started on it outlives the test; dbus-run-session passes
 # no signal on, so its death is what stops the test when the test is stopped.
 [ -n "${PERLOBIN_E2E_SESSION:-}" ] ||
     PERLOBIN_E2E_SESSION=1 exec dbus-run-session setpriv --pdeathsig TERM bash "$0" "$@"
-game_binary=${1:?usage: run_e2e.sh PATH-TO-PERLOBIN [WINDOW-MANAGER]}
+game_binary=${1:?usage: run_e2e.sh PATH-TO-PERLOBIN [WINDOW-MANAGER-COMMAND [PLATFORM]]}
 export PERLOBIN_E2E_WM=${2:-}
+platform=${3:-} # given: the second argument starts a Wayland compositor, not a window manager
 work=$(mktemp -d "${TMPDIR:-/tmp}/perlobin-e2e.XXXXXX")
 pids=()
 
@@ -25,6 +28,17 @@ wait_for() { # WHAT SECONDS COMMAND...: polls COMMAND until it succeeds
 ended() { ! kill -0 "$1" || [[ $(ps -o stat= -p "$1") == Z* ]]; }
 has_bytes() { [ "$(stat -c %s "$1")" -ge "$2" ]; }
 
+bus() { dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus "$@"; }
+# The processes the private bus started for the test's own (kwin's shortcut service, say): they
+# hold the test's output open, and would outlive it.
+bus_services() {
+    local name
+    for name in $(bus org.freedesktop.DBus.ListNames 2>/dev/null | grep -oE '":[0-9.]+"' | tr -d '"'); do
+        bus org.freedesktop.DBus.GetConnectionUnixProcessID "string:$name" 2>/dev/null |
+            awk '/uint32/ { print $2 }'
+    done
+}
+
 cleanup() {
     local status=$? pid
     trap - EXIT INT TERM
@@ -33,8 +47,16 @@ cleanup() {
         wait_for "end of $pid" 5 ended "$pid" 2>/dev/null || kill -KILL "$pid" 2>/dev/null || :
         wait "$pid" 2>/dev/null || true
     done
-    [ "$status" -eq 0 ] || tail -n 20 "$work"/*.log
-    rm -rf "$work"
+    for pid in $(bus_services); do
+        [ "$pid" = $$ ] || kill "$pid" 2>/dev/null || true
+    done
+    if [ "$status" -eq 0 ]; then
+        rm -rf "$work"
+    else # kept, so that a rare failure can still be read after the rerun that passes
+        rm -f "$work/sound.raw"
+        tail -n 20 "$work"/*.log
+        echo "logs kept in $work" >&2
+    fi
     exit "$status"
 }
 trap cleanup EXIT
@@ -47,18 +69,54 @@ export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 PULSE_CLIENTCONFIG=$work/client.conf
 unset WAYLAND_DISPLAY PULSE_SERVER PULSE_RUNTIME_PATH XDG_CONFIG_HOME XDG_CACHE_HOME
 echo "autospawn = no" >"$work/client.conf" # else a client finding no server starts a real one
 
-# -displayfd: the server takes the first free display and says which.
-# A school's screen, with room for Merlin and his balloon beside the game.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-wait_for "X server" 20 test -s "$work/display"
-display=$(<"$work/display")
-export DISPLAY=:$display
-if [ -n "$PERLOBIN_E2E_WM" ]; then
-    # shellcheck disable=SC2086 # the window manager's command and its options
+wayland_socket() { # the compositor's socket, in our own runtime dir
+    local socket
+    for socket in "$XDG_RUNTIME_DIR"/wayland-*; do
+        [ -S "$socket" ] && echo "${socket##*/}" && return 0
+    done
+    return 1
+}
+# Weston says "xserver listening on display :N", mutter "Using public X11 display :N".
+xwayland_display() {
+    grep -oE '(listening on|public X11) display :[0-9]+' "$work/wm.log" | grep -oE ':[0-9]+$'
+}
+
+if [ -z "$platform" ]; then
+    # -displayfd: the server takes the first free display and says which.
+    # A school's screen, with room for Merlin and his balloon beside the game.
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" \
+        2>"$work/xvfb.log" &
+    pids+=($!)
+    wait_for "X server" 20 test -s "$work/display"
+    DISPLAY=:$(<"$work/display")
+    export DISPLAY
+    # Services the bus starts for the window manager (kwin's shortcuts, say) need the display.
+    dbus-update-activation-environment DISPLAY XDG_RUNTIME_DIR HOME
+    if [ -n "$PERLOBIN_E2E_WM" ]; then
+        # shellcheck disable=SC2086 # the window manager's command and its options
+        $PERLOBIN_E2E_WM >"$work/wm.log" 2>&1 &
+        pids+=($!)
+        wait_for "window manager" 20 xprop -root _NET_SUPPORTING_WM_CHECK
+    fi
+else
+    # A Wayland session as desktops run it: the compositor, with XWayland for X11 programs.
+    export XDG_SESSION_TYPE=wayland PERLOBIN_E2E_ROOTLESS=1
+    unset DISPLAY
+    # shellcheck disable=SC2086 # the compositor's command and its options
     $PERLOBIN_E2E_WM >"$work/wm.log" 2>&1 &
     pids+=($!)
-    wait_for "window manager" 20 xprop -root _NET_SUPPORTING_WM_CHECK
+    wait_for "Wayland compositor" 20 wayland_socket
+    wait_for "XWayland" 20 xwayland_display
+    WAYLAND_DISPLAY=$(wayland_socket)
+    DISPLAY=$(xwayland_display)
+    export WAYLAND_DISPLAY DISPLAY
+    for auth in "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.*; do # mutter's XWayland asks for one
+        [ -e "$auth" ] && export XAUTHORITY=$auth
+    done
+    dbus-update-activation-environment DISPLAY WAYLAND_DISPLAY XDG_RUNTIME_DIR HOME
+    wait_for "XWayland's window manager" 20 xprop -root _NET_SUPPORTING_WM_CHECK
+    # The game's own choice, or the platform asked for.
+    if [ "$platform" = default ]; then unset QT_QPA_PLATFORM; else QT_QPA_PLATFORM=$platform; fi
 fi
 
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/atspi.log" 2>&1 &
@@ -105,4 +163,9 @@ wait "$game" || status=$?
 [ "$status" -eq 0 ] || { echo "FAIL: the game ended with status $status" >&2; exit 1; }
 left=$(xdotool search --pid "$game" || true)
 [ -z "$left" ] || { echo "FAIL: windows of the game remain: $left" >&2; exit 1; }
+# mutter says so when a window names as its owner one it cannot take for a top-level window.
+if grep -n "Invalid WM_TRANSIENT_FOR" "$work/wm.log" 2>/dev/null; then
+    echo "FAIL: the window manager found a window transient for no window of the game" >&2
+    exit 1
+fi
 echo "PASS: the game ended with status 0 and left no window"

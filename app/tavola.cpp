@@ -152,10 +152,13 @@ void Tavola::openWithin(const QRect& workArea)
     const QSize designed = ui.design->designedSize();
     const qreal scale = BoardLayout::openingScale(designed, workArea.size() - frame);
     const QSize client(int(designed.width() * scale), int(designed.height() * scale));
-    resize(client + QSize(0, menu));
-    // The frame's corner, where a window manager honours it.
-    const QRect designedFrame(designedPlace, client + frame);
-    move(workArea.contains(designedFrame) ? designedPlace : workArea.topLeft());
+    // The window itself, not its frame, at the designed place, as it has always stood; where its
+    // frame would pass the work area's edge, at the area's corner, frame and all.
+    const QRect window(designedPlace, client + QSize(0, menu));
+    const QPoint at = workArea.contains(window.marginsAdded(usualFrame))
+                          ? designedPlace
+                          : workArea.topLeft() + QPoint(usualFrame.left(), usualFrame.top());
+    setGeometry(QRect(at, window.size()));
 }
 
 bool Tavola::wantsKeypad() const

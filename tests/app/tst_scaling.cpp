@@ -287,7 +287,7 @@ void TestScaling::opensWithinTheWorkArea()
     QTRY_VERIFY(workArea.contains(window.frameGeometry()));
     if (designedSize) {
         QCOMPARE(surface->size(), kDesigned);
-        QCOMPARE(window.pos(), Tavola::designedPlace);
+        QCOMPARE(window.geometry().topLeft(), Tavola::designedPlace);
         return;
     }
     // As large as fits: only the frame and the menu bar stand between it and the area's edge.

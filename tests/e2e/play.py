@@ -302,11 +302,17 @@ def announced(role=pyatspi.ROLE_NOTIFICATION):
     return [name for r, name in events if r == role]
 
 def geometry(win):
-    """The window's client area on the screen: x, y, width, height."""
-    shell = subprocess.run(["xdotool", "getwindowgeometry", "--shell", win], capture_output=True,
-                           text=True, timeout=10).stdout.split()
-    values = dict(line.split("=", 1) for line in shell)
-    return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+    """The window's client area on the screen: x, y, width, height. From xwininfo: xdotool adds
+    the client's offset in its frame once more, which under mutter includes the invisible borders
+    it gives a resizable window."""
+    info = subprocess.run(["xwininfo", "-id", win], capture_output=True, text=True,
+                          timeout=10).stdout
+    values = {}
+    for line in info.splitlines():
+        key, _, value = line.strip().partition(":")
+        values[key] = value.strip()
+    return tuple(int(values[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y",
+                                          "Width", "Height"))
 
 def overlap(a, b):
     return a[0] < b[0] + b[2] and b[0] < a[0] + a[2] and a[1] < b[1] + b[3] and b[1] < a[1] + a[3]

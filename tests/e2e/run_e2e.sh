@@ -148,7 +148,11 @@ pyatspi.Registry.start()' >"$work/listener.log" 2>&1 &
 pids+=($!)
 wait_for "the event listener" 20 grep -q registered "$work/listener.log"
 
-"$game_binary" >"$work/perlobin.log" 2>&1 &
+# In the sanitizer build the game is checked for memory errors here, not for leaks: at exit Qt's
+# GUI library and its Wayland plugin leave a few allocations of their own (88 bytes in 1 run in 6
+# on X11, 3 KB on native Wayland), reached by no frame of ours. Leaks of ours are the unit
+# tests' to find, under the same sanitizer.
+ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$game_binary" >"$work/perlobin.log" 2>&1 &
 game=$!
 pids=("$game" "${pids[@]}")
 /usr/bin/python3 -u "$(dirname "$0")/play.py" "$game" "$work/sound.raw" "$start" &

@@ -100,8 +100,22 @@ if [ -z "$platform" ]; then
     fi
 else
     # A Wayland session as desktops run it: the compositor, with XWayland for X11 programs.
-    export XDG_SESSION_TYPE=wayland PERLOBIN_E2E_ROOTLESS=1
+    export XDG_SESSION_TYPE=wayland PERLOBIN_E2E_ROOTLESS=1 PERLOBIN_E2E_BACKDROP=203040
     unset DISPLAY
+    if [ -n "${PERLOBIN_E2E_NESTED:-}" ]; then
+        # The compositor shows its screen in a window of an X server of the test's own, which
+        # gives it a keyboard (xdotool's keys) and a screen to take screenshots of.
+        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" \
+            2>"$work/xvfb.log" &
+        pids+=($!)
+        wait_for "X server" 20 test -s "$work/display"
+        export DISPLAY=:$(<"$work/display") PERLOBIN_E2E_SCREEN=:$(<"$work/display")
+        # A plain backdrop and no panel, so that the game's window is found on the screen by
+        # its colours; no on-screen keyboard, since the test types on a keyboard.
+        mkdir -p "$HOME/.config"
+        printf '[shell]\nbackground-color=0xff%s\npanel-position=none\n[input-method]\npath=\n' \
+            "$PERLOBIN_E2E_BACKDROP" >"$HOME/.config/weston.ini"
+    fi
     # shellcheck disable=SC2086 # the compositor's command and its options
     $PERLOBIN_E2E_WM >"$work/wm.log" 2>&1 &
     pids+=($!)

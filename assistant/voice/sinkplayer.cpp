@@ -10,6 +10,8 @@ constexpr int kFeedMs = 10;
 // PulseAudio slowed playback far below speed when a stream started on a few milliseconds of
 // sound; espeak-ng makes this much in a millisecond or two, so waiting for it costs nothing.
 constexpr double kStartSeconds = 0.25;
+// What the sound server may still hold once the sink has taken all the sound.
+constexpr qint64 kTailMs = 500;
 
 } // namespace
 
@@ -36,7 +38,9 @@ void SinkPlayer::begin(int sampleRate)
     format.setSampleRate(sampleRate);
     format.setChannelCount(1);
     format.setSampleFormat(QAudioFormat::Int16);
-    startBytes_ = qint64(kStartSeconds * sampleRate) * 2;
+    bytesPerSecond_ = qint64(sampleRate) * 2;
+    startBytes_ = qint64(kStartSeconds * bytesPerSecond_);
+    handedOver_.invalidate();
     sink_ = std::make_unique<QAudioSink>(device_, format);
     connect(sink_.get(), &QAudioSink::stateChanged, this, &SinkPlayer::onStateChanged);
 }
@@ -104,10 +108,24 @@ void SinkPlayer::onStateChanged(QAudio::State state)
 // The sink goes idle whenever it has played all it was given; only after end() is that the end.
 void SinkPlayer::checkDrained()
 {
-    if (ended_ && sink_ && written_ >= sound_.size() && sink_->state() == QAudio::IdleState) {
+    if (ended_ && sink_ && written_ >= sound_.size() && allHeard()) {
         stop();
         emit drained();
     }
+}
+
+// On a loaded machine PulseAudio may never tell the end of a stream: the sink stays active with
+// all the sound taken. Once the last of it can have been heard, it has been.
+bool SinkPlayer::allHeard()
+{
+    if (sink_->state() == QAudio::IdleState)
+        return true;
+    // Within a millisecond: the sink rounds the time it reports down.
+    const qint64 soundUSecs = sound_.size() * 1'000'000 / std::max<qint64>(bytesPerSecond_, 1);
+    if (!handedOver_.isValid() && sink_->processedUSecs() + 1000 >= soundUSecs)
+        handedOver_.start();
+    const qint64 bufferedMs = sink_->bufferSize() * 1000 / std::max<qint64>(bytesPerSecond_, 1);
+    return handedOver_.isValid() && handedOver_.hasExpired(bufferedMs + kTailMs);
 }
 
 qint64 SinkPlayer::playedUSecs() const

@@ -5,6 +5,7 @@
 #include <QAudio>
 #include <QAudioDevice>
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <memory>
 
@@ -31,6 +32,7 @@ private:
     void feed();
     void onStateChanged(QAudio::State state);
     void checkDrained();
+    bool allHeard();
 
     QAudioDevice device_;
     std::unique_ptr<QAudioSink> sink_;
@@ -38,6 +40,8 @@ private:
     QByteArray sound_;
     qint64 written_ = 0;
     qint64 startBytes_ = 0;
+    qint64 bytesPerSecond_ = 0;
     bool ended_ = false;
+    QElapsedTimer handedOver_; // since the sink took the last of the sound
     QTimer feeder_;
 };

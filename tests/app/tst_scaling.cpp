@@ -92,33 +92,30 @@ double inkiness(QRgb pixel, double background, double ink)
     return (qGray(pixel) - background) / (ink - background);
 }
 
-// Of the pixels that show ink, the share of those neither background nor ink: edges drawn at
-// the real size are one pixel wide, edges of an enlarged drawing as wide as the enlargement.
-double blurredEdges(const QImage& image, QColor background, QColor ink)
+// The height of the rows that show ink, and of the pixels that show ink the share of those
+// neither background nor ink: edges drawn at the real size are one pixel wide, edges of an
+// enlarged drawing as wide as the enlargement.
+struct InkFigures {
+    int height;
+    double blurred;
+};
+InkFigures inkFigures(const QImage& image, QColor background, QColor ink)
 {
+    int top = image.height();
+    int bottom = -1;
     int inked = 0;
     int between = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
             const double t = inkiness(image.pixel(x, y), qGray(background.rgb()), qGray(ink.rgb()));
-            inked += t >= 0.5;
-            between += t > 0.15 && t < 0.85;
-        }
-    return inked ? double(between) / inked : 1.0;
-}
-
-// The height of the rows that show ink.
-int inkHeight(const QImage& image, QColor background, QColor ink)
-{
-    int top = image.height();
-    int bottom = -1;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (inkiness(image.pixel(x, y), qGray(background.rgb()), qGray(ink.rgb())) >= 0.5) {
+            if (t >= 0.5) {
+                ++inked;
                 top = std::min(top, y);
                 bottom = std::max(bottom, y);
             }
-    return bottom - top + 1;
+            between += t > 0.15 && t < 0.85;
+        }
+    return {bottom - top + 1, inked ? double(between) / inked : 1.0};
 }
 
 void tap(Tavola& window, QPointingDevice* device, QPoint at)
@@ -212,11 +209,11 @@ void TestScaling::sharpAtEveryScale()
     const QColor ink = numeral->palette().color(QPalette::Text);
     const QImage real = numeral->grab().toImage();
     const QImage oneX = element(*small, "Text4")->grab().toImage();
-    const double sharp = blurredEdges(real, paper, ink);
-    QVERIFY(std::abs(inkHeight(real, paper, ink) - inkHeight(oneX, paper, ink) * scale) <= 2);
+    const auto [height, sharp] = inkFigures(real, paper, ink);
+    QVERIFY(std::abs(height - inkFigures(oneX, paper, ink).height * scale) <= 2);
     for (const Qt::TransformationMode mode : {Qt::SmoothTransformation, Qt::FastTransformation}) {
         const QImage enlarged = oneX.scaled(real.size(), Qt::IgnoreAspectRatio, mode);
-        const double blurred = blurredEdges(enlarged, paper, ink);
+        const double blurred = inkFigures(enlarged, paper, ink).blurred;
         QVERIFY2(sharp < 0.75 * blurred,
                  qPrintable(QStringLiteral("edges %1 drawn, %2 enlarged").arg(sharp).arg(blurred)));
     }

@@ -174,7 +174,8 @@ void Tavola::layoutBoard()
         const QScreen* screen = this->screen();
         const qreal millimetre =
             screen ? screen->physicalDotsPerInch() / 25.4 / screen->devicePixelRatio() : 96 / 25.4;
-        const qreal scale = BoardLayout::fit(ui.surface->size(), designed, {}).scale;
+        // From the design's scale alone: the scale beside the keypad hangs on the keys' size.
+        const qreal scale = BoardLayout::aloneScale(ui.surface->size(), designed);
         const int side =
             int(std::ceil(std::max(keyMillimetres * millimetre, designedKeySide * scale)));
         ui.keypad->setKeySide(side);

@@ -18,8 +18,7 @@
 
 namespace {
 
-// A window at (20, 40) whose client area lies under a 20-pixel bar, the stage of the options:
-// the client standing at (10, 10) in the design, designed at the size it has now.
+// A window at (20, 40), its client area under a 20-pixel bar the stage: at (10, 10) designed.
 struct StagedWindow {
     QWidget window;
     QWidget* client = new QWidget(&window);

@@ -31,7 +31,7 @@ BoardLayout BoardLayout::fit(QSize client, QSize designed, QSize keypad)
     const QRect whole(QPoint(), client);
     BoardLayout layout;
     if (keypad.isEmpty()) {
-        layout.scale = std::max(fitting(client, designed), 0.01);
+        layout.scale = aloneScale(client, designed);
         layout.design = centred(scaledSize(designed, layout.scale), whole);
         return layout;
     }
@@ -47,6 +47,11 @@ BoardLayout BoardLayout::fit(QSize client, QSize designed, QSize keypad)
                                : QRect(QPoint(0, room.bottom() + 1), whole.bottomRight());
     layout.keypad = centred(keypad, margin);
     return layout;
+}
+
+qreal BoardLayout::aloneScale(QSize client, QSize designed)
+{
+    return std::max(fitting(client, designed), 0.01);
 }
 
 qreal BoardLayout::openingScale(QSize designed, QSize room)

@@ -15,6 +15,8 @@ struct BoardLayout {
 
     // keypad: the keypad's size, or an empty size for none.
     static BoardLayout fit(QSize client, QSize designed, QSize keypad);
+    // The scale of the design alone in the client area, no keypad beside it.
+    static qreal aloneScale(QSize client, QSize designed);
     // The largest scale, at most 1, at which the designed client area fits in `room`.
     static qreal openingScale(QSize designed, QSize room);
 };

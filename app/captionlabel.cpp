@@ -1,6 +1,6 @@
 #include "captionlabel.h"
 
-#include "designarea.h"
+#include "agentstage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -53,7 +53,7 @@ void CaptionLabel::setScale(qreal scale)
     if (border_)
         setLineWidth(std::max(1, int(std::lround(scale))));
     if (!designedArea_.isNull()) {
-        area_ = DesignArea::scaled(designedArea_, scale);
+        area_ = AgentStage::scaled(designedArea_, scale);
         home_ = pos();
     }
     fitCaption();

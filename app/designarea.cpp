@@ -1,5 +1,7 @@
 #include "designarea.h"
 
+#include "agentstage.h"
+
 #include <cmath>
 
 namespace {
@@ -33,15 +35,6 @@ QRect DesignArea::designedPlace(const QWidget* element) const
     return {};
 }
 
-QRect DesignArea::scaled(const QRect& designed, qreal scale)
-{
-    const QPoint topLeft(scaledCoordinate(designed.left(), scale),
-                         scaledCoordinate(designed.top(), scale));
-    const QPoint end(scaledCoordinate(designed.left() + designed.width(), scale),
-                     scaledCoordinate(designed.top() + designed.height(), scale));
-    return QRect(topLeft, end - QPoint(1, 1));
-}
-
 void DesignArea::setScale(qreal scale, QPoint topLeft)
 {
     const QSize size(scaledCoordinate(designedSize_.width(), scale),
@@ -64,5 +57,5 @@ void DesignArea::applyTo(const Placed& placed) const
         font.setPointSizeF(placed.font.pointSizeF() * scale_);
         placed.element->setFont(font);
     }
-    placed.element->setGeometry(scaled(placed.designed, scale_));
+    placed.element->setGeometry(AgentStage::scaled(placed.designed, scale_));
 }

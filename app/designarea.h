@@ -25,9 +25,6 @@ public:
     void place(QWidget* element, const QRect& designed);
     // An element's designed place; null for an element not placed here.
     QRect designedPlace(const QWidget* element) const;
-    // Where a designed rectangle stands at a scale. Edges, not sizes, are scaled, so that
-    // elements that meet in the design still meet.
-    static QRect scaled(const QRect& designed, qreal scale);
 
     // Sets the scale and stands at `topLeft` of its parent, at the designed size times the scale.
     void setScale(qreal scale, QPoint topLeft);

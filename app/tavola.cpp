@@ -147,17 +147,14 @@ bool Tavola::eventFilter(QObject* watched, QEvent* event)
 void Tavola::openWithin(const QRect& workArea)
 {
     const int menu = menuBar()->sizeHint().height();
-    const QSize frame(usualFrame.left() + usualFrame.right(),
-                      usualFrame.top() + usualFrame.bottom() + menu);
+    const QRect room = workArea.marginsRemoved(usualFrame); // for the window within its frame
     const QSize designed = ui.design->designedSize();
-    const qreal scale = BoardLayout::openingScale(designed, workArea.size() - frame);
+    const qreal scale = BoardLayout::openingScale(designed, room.size() - QSize(0, menu));
     const QSize client(int(designed.width() * scale), int(designed.height() * scale));
     // The window itself, not its frame, at the designed place, as it has always stood; where its
     // frame would pass the work area's edge, at the area's corner, frame and all.
     const QRect window(designedPlace, client + QSize(0, menu));
-    const QPoint at = workArea.contains(window.marginsAdded(usualFrame))
-                          ? designedPlace
-                          : workArea.topLeft() + QPoint(usualFrame.left(), usualFrame.top());
+    const QPoint at = room.contains(window) ? designedPlace : room.topLeft();
     setGeometry(QRect(at, window.size()));
 }
 
@@ -174,7 +171,8 @@ void Tavola::layoutBoard()
         const QScreen* screen = this->screen();
         const qreal millimetre =
             screen ? screen->physicalDotsPerInch() / 25.4 / screen->devicePixelRatio() : 96 / 25.4;
-        const qreal scale = BoardLayout::fit(ui.surface->size(), designed, {}).scale;
+        // From the design's scale alone: the scale beside the keypad hangs on the keys' size.
+        const qreal scale = BoardLayout::aloneScale(ui.surface->size(), designed);
         const int side =
             int(std::ceil(std::max(keyMillimetres * millimetre, designedKeySide * scale)));
         ui.keypad->setKeySide(side);

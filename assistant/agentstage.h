@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QWidget>
 
+#include <cmath>
+
 // The game window a control stands on, as its characters see it. Their windows belong to it:
 // they stay with it when it moves, hide while it is minimised or hidden, and never stand on
 // what the child must read.
@@ -36,9 +38,16 @@ struct AgentStage {
         return qreal(client->width()) / designedSize.width();
     }
     // A rectangle given for the design, in the client area's coordinates.
-    QRect scaled(const QRect& designed) const
+    QRect scaled(const QRect& designed) const { return scaled(designed, scale()); }
+    // Where a designed rectangle stands at a scale. Edges, not sizes, are scaled and rounded, so
+    // that rectangles that meet in the design still meet.
+    static QRect scaled(const QRect& designed, qreal scale)
     {
-        const qreal s = scale();
-        return QRectF(QPointF(designed.topLeft()) * s, QSizeF(designed.size()) * s).toRect();
+        const auto edge = [scale](int at) {
+            return int(std::lround(at * scale));
+        };
+        return QRect(QPoint(edge(designed.left()), edge(designed.top())),
+                     QPoint(edge(designed.left() + designed.width()) - 1,
+                            edge(designed.top() + designed.height()) - 1));
     }
 };

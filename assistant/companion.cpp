@@ -38,9 +38,7 @@ void keepOutOfTaskbars(QWidget* window)
     xcb_flush(connection);
 }
 
-} // namespace
-
-bool Companion::placesWhereAsked()
+bool readPlacesWhereAsked()
 {
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         return false;
@@ -68,6 +66,16 @@ bool Companion::placesWhereAsked()
     std::memcpy(&manager, check.constData(), sizeof manager);
     return property(manager, atom(connection, "_NET_WM_NAME"), atom(connection, "UTF8_STRING")) !=
            "Weston WM";
+}
+
+} // namespace
+
+bool Companion::placesWhereAsked()
+{
+    // Read once per program: two round trips to the X server at every window built, a restart's
+    // too, for an answer that stays while the program runs.
+    static const bool places = readPlacesWhereAsked();
+    return places;
 }
 
 Companion::Companion(QWidget* host, QObject* parent)

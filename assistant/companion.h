@@ -18,7 +18,7 @@ public:
 
     // Whether a top-level window stands where the program puts it: not on native Wayland, nor
     // under Weston's window manager for XWayland, which puts a transient window at its own
-    // frame's offset from its parent's, over the game.
+    // frame's offset from its parent's, over the game. Read once, at the first call.
     static bool placesWhereAsked();
 
 protected:

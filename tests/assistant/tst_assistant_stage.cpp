@@ -16,6 +16,25 @@
 #include <QtTest>
 #include <memory>
 
+namespace {
+
+// A window at (20, 40), its client area under a 20-pixel bar the stage: at (10, 10) designed.
+struct StagedWindow {
+    QWidget window;
+    QWidget* client = new QWidget(&window);
+    QPointer<FakeVoice> voice;
+    AgentOptions options = fakeVoiceOptions(&voice);
+
+    StagedWindow(QSize size, const QList<QRect>& keepClear, const QRect& corner, bool inside)
+    {
+        window.setGeometry(QRect(QPoint(20, 40), size));
+        client->setGeometry(0, 20, size.width(), size.height() - 20);
+        options.stage = {client, QPoint(10, 10), keepClear, corner, client->size(), inside};
+    }
+};
+
+} // namespace
+
 class TestStage : public QObject {
     Q_OBJECT
 
@@ -68,14 +87,8 @@ void TestStage::figurePlace()
 // with it.
 void TestStage::figureBelongsToTheWindow()
 {
-    QPointer<FakeVoice> voice;
-    AgentOptions options = fakeVoiceOptions(&voice);
-    QWidget window;
-    window.setGeometry(20, 40, 300, 200);
-    auto* client = new QWidget(&window);
-    client->setGeometry(0, 20, 300, 180);
-    options.stage = {
-        client, QPoint(10, 10), {QRect(0, 0, 300, 120)}, QRect(200, 120, 100, 60), QSize(300, 180)};
+    StagedWindow staged(QSize(300, 200), {QRect(0, 0, 300, 120)}, QRect(200, 120, 100, 60), false);
+    auto& [window, client, voice, options] = staged;
     AgentControl control(options);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -133,17 +146,12 @@ void TestStage::figureBelongsToTheWindow()
 // the client area.
 void TestStage::insideWhereWindowsCannotBePlaced()
 {
-    QPointer<FakeVoice> voice;
-    AgentOptions options = fakeVoiceOptions(&voice);
-    QWidget window;
-    window.setGeometry(20, 40, 400, 300);
-    auto* client = new QWidget(&window);
-    client->setGeometry(0, 20, 400, 280);
+    const QRect answerPlace(10, 240, 150, 30);
+    StagedWindow staged(QSize(400, 300), {QRect(0, 0, 400, 150), answerPlace},
+                        QRect(250, 150, 150, 130), true);
+    auto& [window, client, voice, options] = staged;
     auto* answer = new QLineEdit(client);
-    answer->setGeometry(10, 240, 150, 30);
-    const QList<QRect> keepClear{QRect(0, 0, 400, 150), answer->geometry()};
-    options.stage = {client, QPoint(10, 10), keepClear, QRect(250, 150, 150, 130), QSize(400, 280),
-                     true};
+    answer->setGeometry(answerPlace);
     AgentControl control(options);
     window.show();
     QApplication::setActiveWindow(&window);

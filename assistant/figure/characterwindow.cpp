@@ -55,6 +55,8 @@ CharacterWindow::CharacterWindow(std::shared_ptr<const CharacterDescription> des
     setFigureHeight(kDefaultHeight);
     connect(&ticker_, &QTimer::timeout, this, &CharacterWindow::tick);
     rest_.setSingleShot(true);
+    // A coarse timer may fire 5% early: half a second before a blink, to draw nothing new.
+    rest_.setTimerType(Qt::PreciseTimer);
     connect(&rest_, &QTimer::timeout, this, &CharacterWindow::restStep);
 }
 
@@ -203,8 +205,10 @@ void CharacterWindow::renderFrame()
     if (!resting) {
         restFrames_[0] = restFrames_[1] = QImage();
     } else if (kept.size() == size() * ratio) {
-        frame_ = kept;
-        update();
+        if (frame_.cacheKey() != kept.cacheKey()) {
+            frame_ = kept;
+            update();
+        }
         return;
     }
     QImage image(size() * ratio, QImage::Format_ARGB32_Premultiplied);

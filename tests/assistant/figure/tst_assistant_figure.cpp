@@ -78,6 +78,24 @@ qint64 differingPixels(const QImage& a, const QImage& b)
     return qint64(std::lround(differingShare(a, b) * a.width() * a.height()));
 }
 
+// Counts the paints a widget receives.
+class PaintCounter : public QObject {
+public:
+    PaintCounter(QWidget* widget, int* paints)
+        : paints_(paints)
+    {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        *paints_ += event->type() == QEvent::Paint;
+        return false;
+    }
+
+private:
+    int* paints_;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Pose)
@@ -259,6 +277,8 @@ void TestFigure::windowRestsBetweenBlinks()
     QTRY_VERIFY(window.isResting());
 
     QList<qint64> shown{window.frame().cacheKey()};
+    int paints = 0;
+    PaintCounter counter(&window, &paints);
     QTimer sampler;
     connect(&sampler, &QTimer::timeout, &window, [&] {
         if (window.frame().cacheKey() != shown.last())
@@ -272,6 +292,9 @@ void TestFigure::windowRestsBetweenBlinks()
     // The frame shown when he came to rest, then eyes shut and open over and over.
     const QSet<qint64> frames(shown.begin(), shown.end());
     QVERIFY2(frames.size() <= 3, qPrintable(QStringLiteral("%1 frames drawn").arg(frames.size())));
+    // Each paint wakes the program: one for each change of the eyes, none for nothing new.
+    QVERIFY2(paints <= shown.size(),
+             qPrintable(QStringLiteral("%1 paints for %2 frames").arg(paints).arg(shown.size())));
     QVERIFY(window.isResting());
 }
 

@@ -2,17 +2,6 @@
 
 #include "agentstage.h"
 
-#include <cmath>
-
-namespace {
-
-int scaledCoordinate(int designed, qreal scale)
-{
-    return int(std::lround(designed * scale));
-}
-
-} // namespace
-
 DesignArea::DesignArea(QSize designedSize, QWidget* parent)
     : QWidget(parent)
     , designedSize_(designedSize)
@@ -37,9 +26,7 @@ QRect DesignArea::designedPlace(const QWidget* element) const
 
 void DesignArea::setScale(qreal scale, QPoint topLeft)
 {
-    const QSize size(scaledCoordinate(designedSize_.width(), scale),
-                     scaledCoordinate(designedSize_.height(), scale));
-    setGeometry(QRect(topLeft, size));
+    setGeometry(AgentStage::scaled(QRect(QPoint(), designedSize_), scale).translated(topLeft));
     if (qFuzzyCompare(scale, scale_))
         return;
     scale_ = scale;

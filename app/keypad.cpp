@@ -50,12 +50,14 @@ QSize Keypad::sizeFor(int keySide)
 
 void Keypad::setKeySide(int keySide)
 {
+    // "Invio" fits its key; the digits take most of theirs.
+    QFont digits = designFont(QStringLiteral("Arial"), 1, true);
+    QFont word = digits;
+    digits.setPixelSize(std::max(8, keySide / 2));
+    word.setPixelSize(std::max(8, keySide / 4));
     for (QPushButton* key : findChildren<QPushButton*>()) {
         key->setFixedSize(keySide, keySide);
-        QFont font = designFont(QStringLiteral("Arial"), 1, true);
-        // "Invio" fits its key; the digits take most of theirs.
-        font.setPixelSize(std::max(8, key->text().size() > 1 ? keySide / 4 : keySide / 2));
-        key->setFont(font);
+        key->setFont(key->text().size() > 1 ? word : digits);
     }
     resize(sizeFor(keySide));
 }

@@ -186,8 +186,9 @@ void Tavola::layoutBoard()
     if (!qFuzzyCompare(cursorScale_, layout.scale)) {
         cursorScale_ = layout.scale;
         ui.surface->setCursor(pictures::duckCursor(layout.scale));
-        ui.cmdNext->setCursor(pictures::iconCursor(layout.scale));
-        ui.lblMessage->setCursor(pictures::iconCursor(layout.scale));
+        const QCursor icon = pictures::iconCursor(layout.scale);
+        ui.cmdNext->setCursor(icon);
+        ui.lblMessage->setCursor(icon);
     }
 }
 

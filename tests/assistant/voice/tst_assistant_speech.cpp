@@ -289,6 +289,8 @@ void TestSpeech::mouthForEachFamilyOfSounds()
     QCOMPARE(ReadAlong::mouthFor(phoneme), mouth);
 }
 
+// The engine is given the text as said; a word that sounded wholly between two looks at the
+// sound card is never marked. The rest of the read-along: eachWordAndItsMouthAsTheyAreHeard.
 void TestSpeech::voiceMarksWhatHasBeenHeard()
 {
     RecordingPlayer* player = nullptr;
@@ -296,26 +298,13 @@ void TestSpeech::voiceMarksWhatHasBeenHeard()
     auto synthesiser = std::make_shared<ScriptedSynthesiser>(30000, kCorrectionMarks);
     EspeakVoice voice(1.0, heldPlayers(&played, &player), synthesiser);
     QSignalSpy words(&voice, &Voice::wordHeard);
-    QSignalSpy mouths(&voice, &Voice::mouthShaped);
-    QSignalSpy finished(&voice, &Voice::finished);
     voice.say(QStringLiteral("Il numero è ventitre"));
     QTRY_VERIFY(player);
     QCOMPARE(synthesiser->said, QStringLiteral("Il numero è ventitré"));
-    QTRY_COMPARE(words.count(), 1); // position 0: the first word
-    QCOMPARE(words.last(), (QVariantList{0, 2}));
-    // Made is not heard: only the played position moves the mark.
-    player->played = 5000 * 1'000'000LL / kRate;
-    QTRY_COMPARE(words.count(), 2);
-    QCOMPARE(words.last(), (QVariantList{3, 6}));
-    QCOMPARE(mouths.last().first().value<MouthShape>(), MouthShape::Round);
     player->played = 20000 * 1'000'000LL / kRate;
-    QTRY_COMPARE(words.count(), 3); // the one-letter word passed between two looks
-    QCOMPARE(words.last(), (QVariantList{12, 8}));
-    QCOMPARE(mouths.last().first().value<MouthShape>(), MouthShape::Teeth);
-    player->finish();
-    QCOMPARE(finished.count(), 1);
-    QCOMPARE(words.last(), (QVariantList{-1, 0}));
-    QCOMPARE(mouths.last().first().value<MouthShape>(), MouthShape::Closed);
+    QTRY_COMPARE(words.last(), (QVariantList{12, 8}));
+    QCOMPARE(words.first(), (QVariantList{0, 2}));
+    QCOMPARE(words.count(), 2); // "numero" and "è" passed between the two looks
 }
 
 // Word after word, as the sound card plays them: each word marked from its start, its mouth

@@ -45,7 +45,7 @@ std::unique_ptr<Tavola> openWindow(std::unique_ptr<Agent> agent)
     auto window = std::make_unique<Tavola>(std::make_unique<ScriptedRandom>(std::deque<int>{21}),
                                            std::move(agent));
     window->show();
-    QApplication::setActiveWindow(window.get());
+    window->activateWindow();
     return window;
 }
 

@@ -1,5 +1,6 @@
 // The game with our real assistant: requests keep their order under a burst of keys, and
 // restarts or an exit in the middle of speech leave no window, thread or memory behind.
+#include "activation.h"
 #include "agentcharacter.h"
 #include "agentcontrol.h"
 #include "game.h"
@@ -134,8 +135,7 @@ void TestLifecycle::startGame(std::deque<int> numbers, bool active)
 
 void TestLifecycle::activate()
 {
-    QApplication::setActiveWindow(game->window());
-    QVERIFY(QTest::qWaitForWindowActive(game->window()));
+    QVERIFY(makeActive(game->window()));
 }
 
 void TestLifecycle::restart()
@@ -153,7 +153,7 @@ void TestLifecycle::burstOfEntersKeepsSpeechInOrder()
     // Four wrong answers and four dealings, typed faster than he can speak.
     for (int i = 0; i < 4; ++i) {
         closeNotices(game->window());
-        QApplication::setActiveWindow(game->window());
+        QVERIFY(makeActive(game->window()));
         answerBox->setFocus();
         QTest::keyClick(answerBox, Qt::Key_0);
         QTest::keyClick(answerBox, Qt::Key_Return);

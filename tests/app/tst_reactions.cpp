@@ -1,5 +1,6 @@
 // The window with its assistant: what the character is asked to do at load, at each new
 // exercise and when the answer box is left; the restart question and the farewell.
+#include "activation.h"
 #include "game.h"
 #include "look.h"
 #include "messageboxes.h"
@@ -117,8 +118,7 @@ void TestReactions::startGame(std::deque<int> dealt, bool failLoad)
 
 void TestReactions::activate()
 {
-    QApplication::setActiveWindow(window());
-    QVERIFY(QTest::qWaitForWindowActive(window()));
+    QVERIFY(makeActive(window()));
 }
 
 void TestReactions::answer(const QString& typed)
@@ -218,8 +218,7 @@ void TestReactions::noCorrectionWhenTheWindowLosesActivationOrTheMenuBarTakesThe
     calls.clear();
     QWidget other;
     other.show();
-    QApplication::setActiveWindow(&other);
-    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QVERIFY(makeActive(&other));
     QCOMPARE(calls, QStringList{});
 
     // Alt alone takes the keyboard to the menu bar, and Escape gives it back: the answer box was

@@ -2,6 +2,7 @@
 // greeting and of a correction as the voice hears it, as a screen reader is told, and the mouth
 // takes the shape of each sound; a restart in the middle of a word leaves nothing marked. How the
 // real voice times its words is the voice's own test.
+#include "activation.h"
 #include "agentcharacter.h"
 #include "agentcontrol.h"
 #include "fakevoice.h"
@@ -130,14 +131,12 @@ void TestReadAlong::startGame()
                                         std::move(made));
     });
     game->start();
-    QApplication::setActiveWindow(game->window());
-    QVERIFY(QTest::qWaitForWindowActive(game->window()));
+    QVERIFY(makeActive(game->window()));
 }
 
 void TestReadAlong::answerWrong()
 {
-    QApplication::setActiveWindow(game->window()); // from the character's windows
-    QVERIFY(QTest::qWaitForWindowActive(game->window()));
+    QVERIFY(makeActive(game->window())); // from the character's windows
     auto* box = game->window()->findChild<QLineEdit*>(QStringLiteral("Text3"));
     box->setFocus();
     box->insert(QStringLiteral("0"));

@@ -55,7 +55,7 @@ std::unique_ptr<Tavola> openGame(std::deque<int> numbers, QSize client = kDesign
     else
         window->openWithin(workArea);
     window->show();
-    QApplication::setActiveWindow(window.get());
+    window->activateWindow();
     return window;
 }
 

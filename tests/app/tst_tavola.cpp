@@ -1,3 +1,4 @@
+#include "activation.h"
 #include "captionlabel.h"
 #include "look.h"
 #include "picturebutton.h"
@@ -120,8 +121,7 @@ void TestTavola::start(std::deque<int> numbers)
     window = std::make_unique<Tavola>(std::move(source),
                                       std::make_unique<RecordingAgent>(&assistantCalls));
     window->show();
-    QApplication::setActiveWindow(window.get());
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QVERIFY(makeActive(window.get()));
 }
 
 template <typename T> T* TestTavola::element(const char* name, int index) const
@@ -560,8 +560,7 @@ void TestTavola::gameStartsOncePerWindow()
             box->accept();
     });
     QMessageBox::information(window.get(), "Perlobin", "ok");
-    QApplication::setActiveWindow(window.get());
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QVERIFY(makeActive(window.get()));
 
     QCOMPARE(random->draws(), 1);
     QCOMPARE(text("Text1"), "3");

@@ -1,6 +1,7 @@
 // On stage beside the program's window: the figure stands where it was asked to unless that
 // covers what the learner reads, belongs to the window (moves, hides and comes back with it), and
 // the balloon opens away from the window and chooses again when the learner drags the figure.
+#include "activation.h"
 #include "agentcharacter.h"
 #include "agentcharacters.h"
 #include "agentcontrol.h"
@@ -154,8 +155,7 @@ void TestStage::insideWhereWindowsCannotBePlaced()
     answer->setGeometry(answerPlace);
     AgentControl control(options);
     window.show();
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(makeActive(&window));
     answer->setFocus();
 
     control.Characters().Load(QStringLiteral("Merlin"), kMerlinFile);

@@ -36,7 +36,15 @@ done
 # Errors and warnings fail (appstream: anything but a pedantic note); hints do not.
 out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $out"
 ! grep -E 'error:|warning:' <<<"$out" || fail "desktop-file-validate complains"
-appstreamcli validate --strict --no-net "$metainfo" || fail "appstreamcli rejects $metainfo"
+# The developer is given as AppStream 1.0 asks (<developer id=…>); the 0.16 of Debian 12 does not
+# know that tag yet and notes it, which is the one note let pass there.
+out=$(appstreamcli validate --strict --no-net "$metainfo" 2>&1) || {
+    notes=$(grep -E '^[EWI]: ' <<<"$out" || true)
+    if [[ $(appstreamcli --version) == *"version: 0."* ]]; then
+        notes=$(grep -v -E '^I: [^ ]+ unknown-tag developer$' <<<"$notes" || true)
+    fi
+    [ -z "$notes" ] || fail "appstreamcli rejects $metainfo: $out"
+}
 
 value() { sed -n "s/^$1=//p" "$desktop"; }
 [ "$(value Exec)" = perlobin ] || fail "Exec is not the installed program"

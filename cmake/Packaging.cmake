@@ -22,8 +22,19 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The voice's interface library is the package's own, beside its plugin (found from the package's
 # staging folder, where dpkg-shlibdeps runs).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "usr/${CMAKE_INSTALL_LIBDIR}/perlobin")
+# The SVG picture and icon plugins draw the buttons' pictures: the package that holds them on the
+# release the game is built on (qt6-svg-plugins since Debian 13, libqt6svg6 before).
+set(svg_icon_plugin "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_PLUGINS}/iconengines/libqsvgicon.so")
+execute_process(COMMAND dpkg-query -S "${svg_icon_plugin}" OUTPUT_VARIABLE svg_plugins_owner
+                RESULT_VARIABLE svg_plugins_status ERROR_QUIET)
+if(svg_plugins_status EQUAL 0 AND svg_plugins_owner MATCHES "^([^:,]+)")
+    set(svg_plugins_package "${CMAKE_MATCH_1}")
+else()
+    message(WARNING "No Debian package holds ${svg_icon_plugin}: the package depends on libqt6svg6")
+    set(svg_plugins_package libqt6svg6)
+endif()
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6svg6, libqt6multimedia6, espeak-ng-data, fonts-liberation, fonts-dejavu-core, qt6-translations-l10n")
+    "${svg_plugins_package}, libqt6multimedia6, espeak-ng-data, fonts-liberation, fonts-dejavu-core, qt6-translations-l10n")
 # Without a sound server Merlin is only read, not heard.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse")
 install(FILES "${CMAKE_CURRENT_LIST_DIR}/copyright" DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/perlobin")

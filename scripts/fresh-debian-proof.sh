@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Proves the README's two commands on a newcomer's machine: a fresh minimal Debian 12 root with
-# nothing installed but what debootstrap gives, this repository's HEAD commit cloned into it, then
-# there, as root, the test command (`bash scripts/check.sh`: every package installed afresh, both
-# builds, both suites) and the play command (`bash scripts/play.sh`, on an X server of the root's
-# own, must show the window "Perlobin" within 60 s and keep it for 5 s).
-# Its output and exit status are the test command's, then the play command's.
-# Usage, as root (CI's .ci/run calls it): bash scripts/fresh-debian-proof.sh
+# Proves the README's two commands on a newcomer's machine: a fresh minimal Debian root of RELEASE
+# ("trixie" for Debian 13, "bookworm" for Debian 12; this machine's own if not given) with nothing
+# installed but what debootstrap gives, this repository's HEAD commit cloned into it, then there,
+# as root, the test command (`bash scripts/check.sh`: every package installed afresh, both builds,
+# both suites; with --release-only, the release build and suite alone), the Debian package built
+# there installed on a fresh root of the same release (the install_fresh_debian test), and the
+# play command (`bash scripts/play.sh`, on an X server of the root's own, must show the window
+# "Perlobin" within 60 s and keep it for 5 s).
+# Its output and exit status are the test command's, then the package's and the play command's.
+# Usage, as root (CI's .ci/run calls it): bash scripts/fresh-debian-proof.sh [--release-only] [RELEASE]
 set -euo pipefail
 fail() { echo "fresh-debian: FAIL: $*" >&2; exit 1; }
 [ "$(id -u)" -eq 0 ] || fail "needs root (debootstrap, chroot, mount): run it with sudo"
@@ -16,6 +19,10 @@ fail() { echo "fresh-debian: FAIL: $*" >&2; exit 1; }
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # shellcheck source=freshroot.sh
 source "$repo/scripts/freshroot.sh"
+check_args=()
+[ "${1:-}" != --release-only ] || { check_args=(--release-only); shift; }
+release=${1:-$(freshroot_this_release)}
+debian="Debian $(freshroot_number "$release")"
 commit=$(git -C "$repo" rev-parse HEAD)
 [ -z "$(git -C "$repo" status --porcelain --untracked-files=no)" ] ||
     freshroot_log "note: uncommitted changes are not part of the proof; it tests $commit"
@@ -59,7 +66,7 @@ phase() { # NAME START: how long the phase took
 }
 
 start=$SECONDS
-freshroot_make "$root" || fail "no fresh Debian 12 root could be made (debootstrap, mirror)"
+freshroot_make "$root" "$release" || fail "no fresh $debian root could be made (debootstrap, mirror)"
 phase "base system" "$start"
 freshroot_mount "$root"
 git clone --quiet --no-hardlinks "$repo" "$root/root/perlobin"
@@ -68,9 +75,16 @@ freshroot_log "testing $commit in $root/root/perlobin"
 
 # The test command, as the README gives it.
 start=$SECONDS
-freshroot_run "$root" CI="${CI:-}" bash -c 'cd /root/perlobin && bash scripts/check.sh' ||
-    fail "the test command failed on a fresh Debian 12 (status $?)"
-phase "bash scripts/check.sh" "$start"
+freshroot_run "$root" CI="${CI:-}" bash -c 'cd /root/perlobin && bash scripts/check.sh "$@"' \
+    check "${check_args[@]}" || fail "the test command failed on a fresh $debian (status $?)"
+phase "bash scripts/check.sh${check_args[*]:+ ${check_args[*]}}" "$start"
+
+# The package built there, installed with apt-get on a fresh root of the same release.
+start=$SECONDS
+freshroot_run "$root" PERLOBIN_TEST_FRESH_DEBIAN=1 bash -c \
+    'cd /root/perlobin && ctest --preset default -V -R "^install_fresh_debian$" --no-tests=error' ||
+    fail "the package did not install and start on a fresh $debian (status $?)"
+phase "install_fresh_debian" "$start"
 
 # The play command, on an X server of the root's own.
 start=$SECONDS
@@ -94,4 +108,4 @@ freshroot_log "bash scripts/play.sh showed the window \"Perlobin\" after $((SECO
 sleep 5
 kill -0 "$play" 2>/dev/null || { tail -n 30 "$root/tmp/play.log"; fail "the game ended within 5 s"; }
 window >/dev/null 2>&1 || fail "the window \"Perlobin\" was gone within 5 s"
-freshroot_log "the game was still running 5 s later; PASS: both README commands work on a fresh Debian 12"
+freshroot_log "the game was still running 5 s later; PASS: both README commands work on a fresh $debian"

@@ -1,7 +1,7 @@
-# A fresh minimal Debian 12 root, as a newcomer's machine starts: made by debootstrap from the
-# mirror this machine's apt uses (the bare result kept for the day under /var/tmp, so that a second
-# run that day downloads no base system), given its own /proc, /dev and /tmp, and removed without
-# ever reaching outside it.
+# A fresh minimal Debian root of a release (12 "bookworm", 13 "trixie"), as a newcomer's machine
+# starts: made by debootstrap from the mirror this machine's apt uses (the bare result kept for the
+# day under /var/tmp, so that a second run that day downloads no base system), given its own
+# /proc, /dev and /tmp, and removed without ever reaching outside it.
 # Source it from a bash script that runs as root in a mount namespace of its own
 # (`unshare -m --propagation private`), so that its mounts go with the script even if it is killed.
 
@@ -9,30 +9,53 @@ freshroot_cache=/var/tmp/perlobin-debootstrap
 
 freshroot_log() { echo "fresh-debian: $*"; }
 
-# The Debian mirror of this machine's apt.
+# The release of this machine ("bookworm", "trixie").
+freshroot_this_release() {
+    (. /etc/os-release && echo "${VERSION_CODENAME:?no VERSION_CODENAME in /etc/os-release}")
+}
+
+# The release's number, for messages: "bookworm" -> 12.
+freshroot_number() {
+    case $1 in
+        bookworm) echo 12 ;;
+        trixie) echo 13 ;;
+        *) echo "$1" ;;
+    esac
+}
+
+# The Debian mirror of this machine's apt, and its security mirror.
 freshroot_mirror() {
     local mirror
     mirror=$(sed -n 's/^URIs: *\([^ ]*\/debian\)$/\1/p' /etc/apt/sources.list.d/debian.sources \
         2>/dev/null | head -n 1)
     [ -n "$mirror" ] ||
-        mirror=$(awk '$1 == "deb" && $3 == "bookworm" {print $2; exit}' /etc/apt/sources.list 2>/dev/null)
+        mirror=$(awk '$1 == "deb" && $2 ~ /\/debian\/?$/ {print $2; exit}' /etc/apt/sources.list \
+            2>/dev/null)
     [ -n "$mirror" ] || return 1
-    echo "$mirror"
+    echo "${mirror%/}"
+}
+freshroot_security_mirror() {
+    local mirror
+    mirror=$(sed -n 's/^URIs: *\([^ ]*\/debian-security\)$/\1/p' \
+        /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1)
+    [ -n "$mirror" ] || mirror=$(freshroot_mirror)-security
+    echo "${mirror%/}"
 }
 
-# ROOT (an empty folder) becomes a bare minbase Debian 12, from today's cache or from the mirror.
+# ROOT (an empty folder) becomes a bare minbase Debian of RELEASE (this machine's if not given),
+# from today's cache or from the mirror, with apt's sources of a fresh installation of RELEASE.
 freshroot_make() {
-    local root=$1 mirror tarball log
-    tarball=$freshroot_cache/bookworm-minbase-$(date -u +%F).tar
+    local root=$1 release=${2:-$(freshroot_this_release)} mirror tarball log
+    mirror=$(freshroot_mirror) || { echo "no Debian mirror in this machine's apt sources" >&2; return 1; }
+    tarball=$freshroot_cache/$release-minbase-$(date -u +%F).tar
     mkdir -p "$freshroot_cache"
     if [ -s "$tarball" ]; then
         freshroot_log "base system from the cache $tarball"
         tar -C "$root" --numeric-owner -xpf "$tarball" || return 1
     else
-        mirror=$(freshroot_mirror) || { echo "no Debian mirror in this machine's apt sources" >&2; return 1; }
-        freshroot_log "debootstrap --variant=minbase bookworm from $mirror"
+        freshroot_log "debootstrap --variant=minbase $release from $mirror"
         log=$(mktemp /var/tmp/perlobin-debootstrap.XXXXXX.log)
-        if ! debootstrap --variant=minbase bookworm "$root" "$mirror" >"$log" 2>&1; then
+        if ! debootstrap --variant=minbase "$release" "$root" "$mirror" >"$log" 2>&1; then
             tail -n 20 "$log" >&2
             rm -f "$log"
             echo "debootstrap failed" >&2
@@ -40,14 +63,24 @@ freshroot_make() {
         fi
         rm -f "$log"
         # Older days' roots are of no more use; the new one is written whole or not at all.
-        rm -f "$freshroot_cache"/bookworm-minbase-*.tar
+        rm -f "$freshroot_cache/$release"-minbase-*.tar
         tar -C "$root" --numeric-owner -cpf "$tarball.part" . && mv "$tarball.part" "$tarball"
     fi
     # As a fresh installation: the updates and security suites too, and this machine's name server.
-    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-        cp /etc/apt/sources.list.d/debian.sources "$root/etc/apt/sources.list.d/"
-        rm -f "$root/etc/apt/sources.list"
-    fi
+    rm -f "$root/etc/apt/sources.list"
+    cat >"$root/etc/apt/sources.list.d/debian.sources" <<SOURCES
+Types: deb
+URIs: $mirror
+Suites: $release $release-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb
+URIs: $(freshroot_security_mirror)
+Suites: $release-security
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
     cp -L /etc/resolv.conf "$root/etc/resolv.conf"
 }
 

@@ -1,7 +1,8 @@
 #!/bin/bash
-# The Debian package on a fresh Debian 12: a minimal base system made by debootstrap from the
-# mirror this machine's apt uses, the package installed into it with apt-get, and the Exec line of
-# its installed menu entry started there under an X server of the host, whose window must show.
+# The Debian package on a fresh Debian of the release it was built on (this machine's, 12 or 13): a
+# minimal base system made by debootstrap from the mirror this machine's apt uses, the package
+# installed into it with apt-get, and the Exec line of its installed menu entry started there
+# under an X server of the host, whose window must show.
 # Prints what apt added to the base system, with sizes and times.
 # Usage: fresh_debian.sh BUILD-DIR   (only with PERLOBIN_TEST_FRESH_DEBIAN=1, else exit 77: skipped)
 set -euo pipefail
@@ -11,6 +12,7 @@ set -euo pipefail
 build=$(cd "${1:?usage: fresh_debian.sh BUILD-DIR}" && pwd)
 # shellcheck source=../../scripts/freshroot.sh
 source "$(dirname "$0")/../../scripts/freshroot.sh"
+debian="Debian $(freshroot_number "$(freshroot_this_release)")"
 id=io.github.perlobin.Perlobin
 root=$(mktemp -d /var/tmp/perlobin-debian.XXXXXX)
 chmod 755 "$root"
@@ -89,4 +91,4 @@ done
 [ -n "${PERLOBIN_FRESH_SHOT:-}" ] && import -window root "$PERLOBIN_FRESH_SHOT"
 kill "$game"
 wait_for "end of the game" 20 bash -c '! kill -0 '"$game"
-echo "PASS: the package installs on a fresh Debian 12 and its menu entry starts the game"
+echo "PASS: the package installs on a fresh $debian and its menu entry starts the game"

@@ -1,7 +1,8 @@
 #include "picturebutton.h"
 
-#include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
 #include <QStylePainter>
+#include <qdrawutil.h>
 
 #include <cmath>
 
@@ -49,11 +50,10 @@ QIcon PictureButton::currentPicture() const
 void PictureButton::paintEvent(QPaintEvent*)
 {
     QStylePainter painter(this);
-    QStyleOptionButton option;
-    initStyleOption(&option);
-    option.text.clear();
-    option.icon = QIcon();
-    painter.drawControl(QStyle::CE_PushButtonBevel, option);
+    // The face in its back colour, flat as designed (a style would shade it), edged as a raised
+    // button, or a sunken one while held down.
+    const QPalette& colours = palette();
+    qDrawWinButton(&painter, rect(), colours, isDown(), &colours.brush(QPalette::Button));
 
     const auto scaled = [this](int designed) {
         return int(std::lround(designed * scale_));

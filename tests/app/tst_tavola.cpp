@@ -76,6 +76,8 @@ private slots:
     void pasteKeepsWhatTheBoxShows();
     void tabOrder();
     void accessKeys();
+    void buttonFacesInTheirBackColours_data();
+    void buttonFacesInTheirBackColours();
     void pressedPicture();
     void countAtItsLimitIsReportedAndKept_data();
     void countAtItsLimitIsReportedAndKept();
@@ -486,6 +488,32 @@ void TestTavola::accessKeys()
     QSignalSpy exitClicked(element<PictureButton>("cmdExit"), &QPushButton::clicked);
     QTest::keyClick(element("Text3"), Qt::Key_X, Qt::AltModifier);
     QTRY_COMPARE(exitClicked.count(), 1);
+}
+
+void TestTavola::buttonFacesInTheirBackColours_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("down");
+    QTest::addColumn<QColor>("back");
+    QTest::newRow("Nuovo calcolo") << "cmdNext" << false << QColor(255, 128, 255);
+    QTest::newRow("Nuovo calcolo held down") << "cmdNext" << true << QColor(255, 128, 255);
+    QTest::newRow("Exit") << "cmdExit" << false << QColor(0, 192, 192);
+}
+
+// Top, middle and bottom of the face, beside the picture and the caption, in the one back colour.
+void TestTavola::buttonFacesInTheirBackColours()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, down);
+    QFETCH(QColor, back);
+    start();
+    auto* button = window->findChild<PictureButton*>(name);
+    button->setDown(down);
+    const QImage face = button->grab().toImage();
+    button->setDown(false);
+    for (const QPoint& at :
+         {QPoint(6, 6), QPoint(6, face.height() / 2), QPoint(face.width() - 7, face.height() - 7)})
+        QCOMPARE(face.pixelColor(at), back);
 }
 
 void TestTavola::pressedPicture()

@@ -26,7 +26,7 @@ void Game::start()
     window_ = openWindow();
 }
 
-std::unique_ptr<Tavola> Game::openWindow()
+std::unique_ptr<Tavola> Game::openWindow(const Tavola* previous)
 {
     std::unique_ptr<Tavola> window = makeWindow_();
     startup::stamp("window built");
@@ -38,7 +38,9 @@ std::unique_ptr<Tavola> Game::openWindow()
     if (voiceNoticeGiven_)
         window->setVoiceNoticeGiven();
     connect(window.get(), &Tavola::voiceNoticeShown, this, [this] { voiceNoticeGiven_ = true; });
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    if (previous)
+        window->openAs(*previous); // a new game in the window as the teacher left it
+    else if (const QScreen* screen = QGuiApplication::primaryScreen())
         window->openWithin(screen->availableGeometry());
     window->show();
     startup::watchFirstFrame(window.get());
@@ -50,7 +52,7 @@ std::unique_ptr<Tavola> Game::openWindow()
 void Game::restart()
 {
     std::unique_ptr<Tavola> old = std::move(window_);
-    window_ = openWindow();
+    window_ = openWindow(old.get());
     old.reset();
     // Pixmaps drawn for the old window's widgets and pictures are cached under keys no new
     // window asks for again; dropped here, they no longer pile up with every restart.

@@ -28,7 +28,8 @@ signals:
     void ended();
 
 private:
-    std::unique_ptr<Tavola> openWindow();
+    // A first window opens to fit the screen; a later one as the window before it stands.
+    std::unique_ptr<Tavola> openWindow(const Tavola* previous = nullptr);
     void restart();
 
     WindowFactory makeWindow_;

@@ -158,6 +158,13 @@ void Tavola::openWithin(const QRect& workArea)
     setGeometry(QRect(at, window.size()));
 }
 
+void Tavola::openAs(const Tavola& previous)
+{
+    touched_ = previous.touched_;
+    setGeometry(previous.normalGeometry());
+    setWindowState(previous.windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized));
+}
+
 bool Tavola::wantsKeypad() const
 {
     return touched_ || (isFullScreen() && hasTouchScreen());

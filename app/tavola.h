@@ -34,6 +34,9 @@ public:
     // Opens at the designed size where that fits in `workArea` (the screen without its panels),
     // else at the largest scale that fits, frame and all.
     void openWithin(const QRect& workArea);
+    // Opens as `previous` stands: at its place and size, full screen or maximised as it is, with
+    // the keypad if it shows one.
+    void openAs(const Tavola& previous);
     // Whether the keypad for touch screens is wanted: once the game has been touched, or while
     // it is full screen on a machine with a touch screen.
     bool wantsKeypad() const;

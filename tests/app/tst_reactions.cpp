@@ -20,6 +20,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPointingDevice>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -63,6 +64,7 @@ private slots:
     void silentVoiceIsToldOnce();
     void restartNoKeepsTheGame_data();
     void restartNoKeepsTheGame();
+    void restartYesStartsAfresh_data();
     void restartYesStartsAfresh();
     void farewellSaysTimeAndDateThenEnds();
     void qtTextsAreItalian();
@@ -353,12 +355,49 @@ void TestReactions::restartNoKeepsTheGame()
     QCOMPARE(calls, QStringList{}); // not even a correction: the box took only the activation
 }
 
+void TestReactions::restartYesStartsAfresh_data()
+{
+    QTest::addColumn<QRect>("placed"); // where given, the window is moved and resized there
+    QTest::addColumn<Qt::WindowState>("state");
+    QTest::addColumn<bool>("touched");
+    const QRect elsewhere(60, 80, 1000, 700);
+    QTest::newRow("as it opened") << QRect() << Qt::WindowNoState << false;
+    QTest::newRow("moved and resized") << elsewhere << Qt::WindowNoState << false;
+    QTest::newRow("full screen") << QRect() << Qt::WindowFullScreen << false;
+    QTest::newRow("resized, then maximised") << elsewhere << Qt::WindowMaximized << false;
+    QTest::newRow("touched: with the keypad") << QRect() << Qt::WindowNoState << true;
+}
+
+// The new game starts from zero in the window as the teacher left it: its place, size and state,
+// and the keypad if it was shown.
 void TestReactions::restartYesStartsAfresh()
 {
+    QFETCH(QRect, placed);
+    QFETCH(Qt::WindowState, state);
+    QFETCH(bool, touched);
     startGame({7, 8, 9});
     answer("7");
     QTest::keyClick(element("cmdNext"), Qt::Key_Return);
     QCOMPARE(window()->score(), Score(1, 0));
+    if (!placed.isNull()) {
+        window()->setGeometry(placed);
+        QTRY_COMPARE(window()->geometry(), placed);
+    }
+    std::unique_ptr<QPointingDevice> touchScreen; // none unless touched: full screen on a touch
+    if (touched) {                                // screen shows the keypad by itself
+        touchScreen.reset(QTest::createTouchDevice());
+        const QPoint margin(4, window()->height() / 2);
+        QTest::touchEvent(window(), touchScreen.get()).press(0, margin, window());
+        QTest::touchEvent(window(), touchScreen.get()).release(0, margin, window());
+        QTRY_VERIFY(element("keypad")->isVisible());
+    }
+    if (state != Qt::WindowNoState) {
+        const QRect before = window()->geometry();
+        window()->setWindowState(state);
+        QTRY_VERIFY(window()->geometry() != before);
+    }
+    const QRect shown = window()->geometry();
+    const QRect normal = window()->normalGeometry();
     const QPointer<Tavola> before = window();
     const qsizetype windowsBefore = QApplication::topLevelWidgets().size();
     QSignalSpy restarted(game.get(), &Game::restarted);
@@ -375,6 +414,11 @@ void TestReactions::restartYesStartsAfresh()
     QCOMPARE(element<QLineEdit>("Text1")->text(), "7"); // the first number of a new game
     QCOMPARE(calls, loadCalls + QStringList{"Show"});
     QCOMPARE(QApplication::topLevelWidgets().size(), windowsBefore);
+
+    QCOMPARE(window()->windowState(), state);
+    QTRY_COMPARE(window()->geometry(), shown);
+    QCOMPARE(window()->normalGeometry(), normal);
+    QTRY_COMPARE(element("keypad")->isVisible(), touched);
 }
 
 void TestReactions::farewellSaysTimeAndDateThenEnds()

@@ -565,7 +565,8 @@ def play(pid, path, start):
     keys("^Perlobin$", "1", "0")
     poll("10 in the answer box", lambda: (text(answer) == "10", text(answer)))
 
-    print("5. nuovo then No keeps the game; nuovo then Sì starts a new one")
+    print("5. nuovo then No keeps the game; nuovo then Sì starts a new one where it stood")
+    place = None if INSIDE else geometry(main)  # Weston's window manager places windows itself
     for choice in ("No", "Sì"):
         find(frame, pyatspi.ROLE_MENU_ITEM, "nuovo").queryAction().doAction(0)  # its only action
         box = poll("the question", top(app, pyatspi.ROLE_ALERT, "INIZIARE NUOVA GARA"))
@@ -579,7 +580,11 @@ def play(pid, path, start):
         if choice == "No":
             check(window("^Perlobin$")[0] == main, "No replaced the window")
             check(scores(frame) == ONE_WRONG, f"scores after No: {scores(frame)}")
-    poll("a new window", lambda: (window("^Perlobin$")[0] not in (False, main), main))
+    main = poll("a new window", lambda: (window("^Perlobin$")[0] not in (False, main)
+                                         and window("^Perlobin$")[0], main))
+    if place:
+        poll(f"the new window where the last stood, {place}",
+             lambda: (geometry(main) == place, geometry(main)))
     frame = poll("the new frame", top(app, pyatspi.ROLE_FRAME, "Perlobin"))
     poll("a zero score", lambda: (scores(frame) == NONE_YET, scores(frame)))
     poll("the greeting again", says(app, lambda t: t == GREETING))

@@ -2,9 +2,9 @@
 
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
-#include <qdrawutil.h>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -47,13 +47,37 @@ QIcon PictureButton::currentPicture() const
     return isDown() ? pressed_ : normal_;
 }
 
+// The face in its back colour, flat as designed (a style would shade it), edged as a raised
+// button, or a sunken one while held down: two rings of lines a designed pixel wide, lit above
+// and on the left, shaded below and on the right.
+void PictureButton::paintFace(QPainter& painter) const
+{
+    const QPalette& colours = palette();
+    painter.fillRect(rect(), colours.button());
+    const int line = std::max(1, int(std::lround(scale_)));
+    const auto colour = [&colours](QPalette::ColorRole role) {
+        return colours.color(role);
+    };
+    const bool down = isDown();
+    const std::pair<QColor, QColor> rings[] = {
+        {colour(down ? QPalette::Shadow : QPalette::Light),
+         colour(down ? QPalette::Light : QPalette::Shadow)},
+        {colour(down ? QPalette::Dark : QPalette::Midlight),
+         colour(down ? QPalette::Midlight : QPalette::Dark)}};
+    QRect ring = rect();
+    for (const auto& [lit, shaded] : rings) {
+        painter.fillRect(QRect(ring.left(), ring.top(), ring.width(), line), lit);
+        painter.fillRect(QRect(ring.left(), ring.top(), line, ring.height()), lit);
+        painter.fillRect(QRect(ring.left(), ring.bottom() - line + 1, ring.width(), line), shaded);
+        painter.fillRect(QRect(ring.right() - line + 1, ring.top(), line, ring.height()), shaded);
+        ring.adjust(line, line, -line, -line);
+    }
+}
+
 void PictureButton::paintEvent(QPaintEvent*)
 {
     QStylePainter painter(this);
-    // The face in its back colour, flat as designed (a style would shade it), edged as a raised
-    // button, or a sunken one while held down.
-    const QPalette& colours = palette();
-    qDrawWinButton(&painter, rect(), colours, isDown(), &colours.brush(QPalette::Button));
+    paintFace(painter);
 
     const auto scaled = [this](int designed) {
         return int(std::lround(designed * scale_));

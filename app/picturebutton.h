@@ -3,6 +3,8 @@
 #include <QIcon>
 #include <QPushButton>
 
+class QPainter;
+
 // A command button that shows a picture with its caption under it, and other pictures while it
 // is held down or disabled. Enter or Return clicks it while it has the focus.
 class PictureButton : public QPushButton {
@@ -23,6 +25,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void paintFace(QPainter& painter) const;
+
     QIcon normal_;
     QIcon pressed_;
     QIcon disabled_;

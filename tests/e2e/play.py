@@ -580,8 +580,10 @@ def play(pid, path, start):
         if choice == "No":
             check(window("^Perlobin$")[0] == main, "No replaced the window")
             check(scores(frame) == ONE_WRONG, f"scores after No: {scores(frame)}")
-    main = poll("a new window", lambda: (window("^Perlobin$")[0] not in (False, main)
-                                         and window("^Perlobin$")[0], main))
+    def replaced(old=main):
+        found = window("^Perlobin$")[0]
+        return found not in (False, old) and found, old
+    main = poll("a new window", replaced)
     if place:
         poll(f"the new window where the last stood, {place}",
              lambda: (geometry(main) == place, geometry(main)))

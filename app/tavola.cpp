@@ -11,7 +11,6 @@
 #include "captionlabel.h"
 #include "character.h"
 #include "characterset.h"
-#include "companion.h"
 #include "currency.h"
 #include "designarea.h"
 #include "gameerror.h"
@@ -24,7 +23,6 @@
 #include "shapeelement.h"
 #include "startuptrace.h"
 #include "surface.h"
-#include "twips.h"
 #include "verdict.h"
 
 #include <QAction>
@@ -128,6 +126,13 @@ void Tavola::showEvent(QShowEvent* event)
     }
 }
 
+// Moved, the window may leave Merlin more room beside it, or less.
+void Tavola::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    layoutBoard();
+}
+
 void Tavola::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
@@ -148,14 +153,21 @@ void Tavola::openWithin(const QRect& workArea)
 {
     const int menu = menuBar()->sizeHint().height();
     const QRect room = workArea.marginsRemoved(usualFrame); // for the window within its frame
-    const QSize designed = ui.design->designedSize();
-    const qreal scale = BoardLayout::openingScale(designed, room.size() - QSize(0, menu));
-    const QSize client(int(designed.width() * scale), int(designed.height() * scale));
+    const QSize space = room.size() - QSize(0, menu);
     // The window itself, not its frame, at the designed place, as it has always stood; where its
     // frame would pass the work area's edge, at the area's corner, frame and all.
-    const QRect window(designedPlace, client + QSize(0, menu));
-    const QPoint at = room.contains(window) ? designedPlace : room.topLeft();
-    setGeometry(QRect(at, window.size()));
+    const auto openAt = [&](QSize client) {
+        const QRect window(designedPlace, client + QSize(0, menu));
+        setGeometry(QRect(room.contains(window) ? designedPlace : room.topLeft(), window.size()));
+        return qreal(client.width()) / ui.design->designedSize().width();
+    };
+    BoardLayout::Pieces pieces{ui.design->designedSize(), {}, {}, {}};
+    const qreal scale = openAt(BoardLayout::openingSize(pieces, space));
+    // Larger by Merlin's stage where he will have no room beside it.
+    if (!AgentStage::roomBeside(this, scale, merlinHeight)) {
+        addStage(pieces);
+        openAt(BoardLayout::openingSize(pieces, space));
+    }
 }
 
 void Tavola::openAs(const Tavola& previous)
@@ -172,23 +184,12 @@ bool Tavola::wantsKeypad() const
 
 void Tavola::layoutBoard()
 {
-    const QSize designed = ui.design->designedSize();
-    QSize keypad;
-    if (wantsKeypad()) {
-        const QScreen* screen = this->screen();
-        const qreal millimetre =
-            screen ? screen->physicalDotsPerInch() / 25.4 / screen->devicePixelRatio() : 96 / 25.4;
-        // From the design's scale alone: the scale beside the keypad hangs on the keys' size.
-        const qreal scale = BoardLayout::aloneScale(ui.surface->size(), designed);
-        const int side =
-            int(std::ceil(std::max(keyMillimetres * millimetre, designedKeySide * scale)));
-        ui.keypad->setKeySide(side);
-        keypad = Keypad::sizeFor(side);
-    }
-    const BoardLayout layout = BoardLayout::fit(ui.surface->size(), designed, keypad);
+    const BoardLayout layout = boardLayout(ui.surface->size());
     ui.design->setScale(layout.scale, layout.design.topLeft());
     ui.keypad->setGeometry(layout.keypad);
     ui.keypad->setVisible(!layout.keypad.isNull());
+    ui.stage->setGeometry(layout.stage);
+    ui.stage->setVisible(!layout.stage.isNull());
     // Pointers as large as what they point at.
     if (!qFuzzyCompare(cursorScale_, layout.scale)) {
         cursorScale_ = layout.scale;
@@ -197,6 +198,40 @@ void Tavola::layoutBoard()
         ui.cmdNext->setCursor(icon);
         ui.lblMessage->setCursor(icon);
     }
+}
+
+// The design, the keypad where it is wanted, and Merlin's stage where he has no room beside the
+// window.
+BoardLayout Tavola::boardLayout(QSize client)
+{
+    BoardLayout::Pieces pieces{ui.design->designedSize(), keypadSize(client), {}, {}};
+    const BoardLayout alone = BoardLayout::fit(client, pieces);
+    if (AgentStage::roomBeside(this, alone.scale, merlinHeight))
+        return alone;
+    addStage(pieces);
+    return BoardLayout::fit(client, pieces);
+}
+
+void Tavola::addStage(BoardLayout::Pieces& pieces)
+{
+    pieces.stageBeside = AgentStage::room(merlinHeight, Qt::Vertical);
+    pieces.stageUnder = AgentStage::room(merlinHeight, Qt::Horizontal);
+}
+
+// Keys a fingertip wide at least, and as large as the design makes them; none while no keypad is
+// wanted.
+QSize Tavola::keypadSize(QSize client)
+{
+    if (!wantsKeypad())
+        return {};
+    const QScreen* screen = this->screen();
+    const qreal millimetre =
+        screen ? screen->physicalDotsPerInch() / 25.4 / screen->devicePixelRatio() : 96 / 25.4;
+    // From the design's scale alone: the scale beside the keypad hangs on the keys' size.
+    const qreal scale = BoardLayout::aloneScale(client, ui.design->designedSize());
+    const int side = int(std::ceil(std::max(keyMillimetres * millimetre, designedKeySide * scale)));
+    ui.keypad->setKeySide(side);
+    return Keypad::sizeFor(side);
 }
 
 // Full screen and back, the game going on as it was: the same answer, focus, bands and score.
@@ -414,18 +449,11 @@ void Tavola::enableAndFocusNext()
     ui.cmdNext->setFocus();
 }
 
-// Merlin belongs to this window, and never stands on what the child reads: the abacus (the
-// column titles, the numeral, the rods and beads, the verdict's bar) and the answer box. Where
-// nothing beside the window fits, the corner of the counters is the least missed.
+// Merlin belongs to this window, and never stands on it: beside it, or on the stage the board
+// keeps for him.
 AgentStage Tavola::stage() const
 {
-    const QRect abacus = twipsRect(120, 240, 11055, 5535);
-    const QRect answer = ui.design->designedPlace(ui.Text3);
-    const QSize designed = ui.design->designedSize();
-    const QRect corner(QPoint(answer.right() + 1, abacus.bottom() + 1),
-                       QPoint(designed.width() - 1, designed.height() - 1));
-    const bool inside = !Companion::placesWhereAsked();
-    return {ui.design, designedPlace, {abacus, answer}, corner, designed, inside};
+    return {ui.design, designedPlace, ui.design->designedSize(), merlinHeight, ui.stage};
 }
 
 Character& Tavola::merlin()

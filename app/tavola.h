@@ -1,5 +1,6 @@
 #pragma once
 
+#include "boardlayout.h"
 #include "randomsource.h"
 #include "score.h"
 #include "tavolaui.h"
@@ -59,6 +60,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -82,6 +84,9 @@ private:
 
     // The window at any size: the design scaled and centred, the keypad beside it.
     void layoutBoard();
+    BoardLayout boardLayout(QSize client);
+    static void addStage(BoardLayout::Pieces& pieces);
+    QSize keypadSize(QSize client);
     void toggleFullScreen();
     void typeFromKeypad(int key, const QString& text);
 

@@ -122,6 +122,10 @@ void TavolaUi::setupUi(QMainWindow* window)
     design = new DesignArea(clientSize, surface);
     keypad = new Keypad(surface);
     keypad->hide();
+    stage = new QWidget(surface);
+    stage->setObjectName(QStringLiteral("stage"));
+    stage->setAttribute(Qt::WA_TransparentForMouseEvents);
+    stage->hide();
 
     setupShapesAndLabels();
     setupWindowedElements();

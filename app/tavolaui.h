@@ -12,6 +12,7 @@ class QFrame;
 class QLineEdit;
 class QMainWindow;
 class QMenu;
+class QWidget;
 class ShapeElement;
 class Surface;
 
@@ -21,6 +22,7 @@ struct TavolaUi {
     Surface* surface = nullptr;
     DesignArea* design = nullptr; // the designed game, drawn at the window's scale
     Keypad* keypad = nullptr;     // for touch screens; in the margin beside the design
+    QWidget* stage = nullptr;     // Merlin's, while he has no room beside the window
 
     QLineEdit* Text1 = nullptr; // the number's decimal value: the answer key (hidden)
     QLineEdit* Text2 = nullptr; // the number in Italian words (hidden)

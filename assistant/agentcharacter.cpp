@@ -73,27 +73,23 @@ AgentCharacter::AgentCharacter(const QString& name,
         if (current_ && current_->kind == RequestKind::Move)
             finishCurrent();
     });
-    if (stage_.client) {
-        scale_ = stage_.scale();
-        balloon_->setScale(scale_);
-    }
-    if (stage_.client && stage_.inside) {
-        // Children of the client area: they move and hide with it and never take the focus.
-        figure_->setParent(stage_.client, Qt::Widget);
-        balloon_->setParent(stage_.client, Qt::Widget);
-        standInside();
-        stage_.client->installEventFilter(this);
-    } else if (stage_.client) {
-        companion_ = std::make_unique<Companion>(stage_.client);
-        hostOrigin_ = clientOrigin();
-        stage_.client->window()->installEventFilter(this);
-        if (stage_.client->window() != stage_.client)
-            stage_.client->installEventFilter(this);
-    }
     connect(figure_.get(), &CharacterWindow::placed, this, [this](const QRect& geometry) {
         if (balloon_->isVisible())
             balloon_->follow(geometry);
     });
+    if (!stage_.client)
+        return;
+    scale_ = stage_.scale();
+    balloon_->setScale(scale_);
+    figureFlags_ = figure_->windowFlags();
+    balloonFlags_ = balloon_->windowFlags();
+    companion_ = std::make_unique<Companion>(stage_.client);
+    stage_.client->window()->installEventFilter(this);
+    if (stage_.client->window() != stage_.client)
+        stage_.client->installEventFilter(this);
+    if (stage_.board)
+        stage_.board->installEventFilter(this);
+    takeStage();
 }
 
 AgentCharacter::AgentCharacter(const QString& name, QObject* parent)
@@ -115,6 +111,8 @@ AgentCharacter::~AgentCharacter()
         stage_.client->window()->removeEventFilter(this);
         stage_.client->removeEventFilter(this);
     }
+    if (stage_.board)
+        stage_.board->removeEventFilter(this);
     balloon_.reset();
     figure_.reset();
 }
@@ -145,24 +143,75 @@ void AgentCharacter::setHeight(int pixels)
     if (!figure_)
         return;
     figure_->setFigureHeight(int(std::lround(pixels * scale_)));
-    if (stage_.client && stage_.inside)
-        standInside();
+    if (standsOnBoard_)
+        standOnBoard();
 }
 
-// Inside the client area the figure stands in its least missed corner, no larger than it, and
-// the balloon opens within the client area.
-void AgentCharacter::standInside()
+bool AgentCharacter::onBoard() const
 {
-    QList<QRect> keepClear;
-    for (const QRect& rect : stage_.keepClear)
-        keepClear.append(stage_.scaled(rect));
-    balloon_->keepWithin(stage_.client->rect(), keepClear);
-    const QSize corner = stage_.scaled(stage_.lastResort).size();
+    return stage_.board && !stage_.board->isHidden();
+}
+
+// Children of the board, they move and hide with the game and never take the focus; beside it,
+// windows of their own that belong to it.
+void AgentCharacter::takeStage()
+{
+    const bool board = onBoard();
+    if (board == standsOnBoard_) {
+        if (board)
+            standOnBoard();
+        return;
+    }
+    standsOnBoard_ = board;
+    const bool figureShown = !figure_->isHidden();
+    const bool balloonShown = !balloon_->isHidden();
+    if (board) {
+        figure_->setParent(stage_.board, Qt::Widget);
+        balloon_->setParent(stage_.board, Qt::Widget);
+        figure_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        standOnBoard();
+    } else {
+        figure_->setParent(nullptr, figureFlags_);
+        balloon_->setParent(nullptr, balloonFlags_);
+        figure_->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+        balloon_->keepWithin({});
+        if (onStage_) {
+            companion_->attach(figure_.get());
+            companion_->attach(balloon_.get());
+        }
+        // Until a place is asked for, where the game's right edge meets its top.
+        glideTarget_ =
+            placeFor(asked_.value_or(stage_.designedAt + QPoint(stage_.designedSize.width(), 0)));
+        figure_->move(glideTarget_);
+        if (figure_->isGliding())
+            figure_->glideTo(glideTarget_);
+    }
+    figure_->setVisible(figureShown && !hostAway_);
+    balloon_->setVisible(balloonShown && !hostAway_);
+    if (balloonShown)
+        balloon_->follow(figure_->geometry());
+}
+
+// At the board's foot, beside the design, as large as asked where the board has room for it;
+// the balloon opens within the board.
+void AgentCharacter::standOnBoard()
+{
+    const QRect area = stage_.board->rect();
+    balloon_->keepWithin(area);
+    const int asked =
+        askedHeight_ > 0 ? int(std::lround(askedHeight_ * scale_)) : figure_->height();
     const QSize size = figure_->size();
-    if (size.height() > corner.height() || size.width() > corner.width())
-        figure_->setFigureHeight(
-            std::min(corner.height(), size.height() * corner.width() / size.width()));
-    figure_->move(placeFor({}));
+    figure_->setFigureHeight(
+        std::max(1, std::min({asked, area.height(), area.width() * size.height() / size.width()})));
+    const QRect board(stage_.board->mapToGlobal(QPoint()), stage_.board->size());
+    const QRect design(stage_.client->mapToGlobal(QPoint()), stage_.client->size());
+    glideTarget_ =
+        FigurePlacement::inRoom(figure_->size(), area, board.left() > design.right()).topLeft();
+    figure_->move(glideTarget_);
+    if (figure_->isGliding())
+        figure_->glideTo(glideTarget_);
+    if (balloon_->isVisible())
+        balloon_->follow(figure_->geometry());
 }
 
 bool AgentCharacter::isVisible() const
@@ -239,10 +288,18 @@ void AgentCharacter::waitForHostOnScreen()
 
 bool AgentCharacter::eventFilter(QObject* watched, QEvent* event)
 {
+    if (stage_.board && watched == stage_.board) {
+        if (event->type() == QEvent::Show || event->type() == QEvent::Hide)
+            takeStage();
+        else if ((event->type() == QEvent::Resize || event->type() == QEvent::Move) &&
+                 standsOnBoard_)
+            standOnBoard();
+        return false;
+    }
     if (stage_.client && watched == stage_.client && watched != stage_.client->window()) {
         if (event->type() == QEvent::Resize)
             followScale();
-        else if (event->type() == QEvent::Move && !stage_.inside)
+        else if (event->type() == QEvent::Move)
             followHost();
         return false;
     }
@@ -277,7 +334,7 @@ void AgentCharacter::comeOnStage()
     for (QWindow* window : QGuiApplication::topLevelWindows())
         window->removeEventFilter(this);
     // After the game's first frame: the native windows are made here.
-    if (companion_) {
+    if (companion_ && !standsOnBoard_) {
         companion_->attach(figure_.get());
         companion_->attach(balloon_.get());
     }
@@ -389,46 +446,50 @@ QPoint AgentCharacter::clientOrigin() const
     return stage_.client ? stage_.client->mapToGlobal(QPoint(0, 0)) : QPoint();
 }
 
-// MoveTo places are screen pixels for the game window at its designed place: wherever the window
-// really is, the figure keeps the same place on it, unless that covers what the child must read.
+// MoveTo places are screen pixels for the game window at its designed place. Beside the window
+// the figure stands level with the place asked for, next to the frame; on the board, at its foot.
 QPoint AgentCharacter::placeFor(QPoint asked) const
 {
     if (!stage_.client)
         return asked;
-    if (stage_.inside) {
-        QRect corner(QPoint(), figure_->size());
-        corner.moveBottomRight(stage_.scaled(stage_.lastResort).bottomRight());
-        return corner.topLeft();
-    }
-    const QPoint origin = clientOrigin();
+    if (standsOnBoard_)
+        return glideTarget_;
     const QWidget* window = stage_.client->window();
-    QList<QRect> keepClear;
-    for (const QRect& rect : stage_.keepClear)
-        keepClear.append(stage_.scaled(rect).translated(origin));
     const QScreen* screen = window->screen();
     const QRect area = screen ? screen->availableGeometry() : window->frameGeometry();
-    const QPoint offset = (QPointF(asked - stage_.designedAt) * stage_.scale()).toPoint();
-    const QRect wanted(origin + offset, figure_->size());
-    return FigurePlacement::choose(wanted, window->frameGeometry(), keepClear,
-                                   stage_.scaled(stage_.lastResort).translated(origin), area)
-        .topLeft();
+    const QRect frame = window->frameGeometry();
+    const QPoint offset = (QPointF(asked - stage_.designedAt) * scale_).toPoint();
+    const QRect wanted(clientOrigin() + offset, figure_->size());
+    const int height =
+        stage_.figureHeight > 0 ? stage_.figureHeight : int(std::lround(wanted.height() / scale_));
+    const auto room = [&](Qt::Orientation orientation) {
+        return AgentStage::scaled(QRect(QPoint(), AgentStage::room(height, orientation)), scale_)
+            .size();
+    };
+    const int gap = AgentStage::gapBeside(scale_);
+    if (const auto place = FigurePlacement::beside(wanted, frame, area, gap, room(Qt::Vertical),
+                                                   room(Qt::Horizontal)))
+        return place->topLeft();
+    // No room anywhere, and no board: next to the frame's right, on the screen.
+    return QPoint(std::min(frame.right() + 1 + gap, area.right() + 1 - wanted.width()),
+                  std::clamp(wanted.top(), area.top(),
+                             std::max(area.top(), area.bottom() + 1 - wanted.height())));
 }
 
-// The figure moves with the game window, mid-glide too; the balloon follows the figure.
+// Beside the game the figure keeps to its frame as the window moves or changes size, mid-glide
+// too; the balloon follows the figure.
 void AgentCharacter::followHost()
 {
-    const QPoint origin = clientOrigin();
-    const QPoint shift = origin - hostOrigin_;
-    hostOrigin_ = origin;
-    if (shift.isNull() || !figure_)
+    if (!figure_ || standsOnBoard_ || !asked_)
         return;
-    if (figure_->isGliding()) {
-        glideTarget_ += shift;
-        figure_->move(figure_->pos() + shift);
+    const QPoint place = placeFor(*asked_);
+    if (place == glideTarget_)
+        return;
+    glideTarget_ = place;
+    if (figure_->isGliding())
         figure_->glideTo(glideTarget_);
-    } else {
-        figure_->move(figure_->pos() + shift);
-    }
+    else
+        figure_->move(glideTarget_);
 }
 
 void AgentCharacter::followScale()
@@ -440,18 +501,10 @@ void AgentCharacter::followScale()
     if (askedHeight_ > 0)
         figure_->setFigureHeight(int(std::lround(askedHeight_ * scale_)));
     balloon_->setScale(scale_);
-    if (stage_.inside) {
-        standInside();
-    } else {
-        hostOrigin_ = clientOrigin();
-        if (asked_) {
-            glideTarget_ = placeFor(*asked_);
-            if (figure_->isGliding())
-                figure_->glideTo(glideTarget_);
-            else
-                figure_->move(glideTarget_);
-        }
-    }
+    if (standsOnBoard_)
+        standOnBoard();
+    else
+        followHost();
     if (balloon_->isVisible())
         balloon_->follow(figure_->geometry());
 }
@@ -472,7 +525,6 @@ void AgentCharacter::updateHostAway()
         figure_->hide();
         return;
     }
-    hostOrigin_ = clientOrigin();
     if (figureAway_)
         figure_->show();
     if (balloonAway_ && (speaking_ || balloonLinger_.isActive()))

@@ -89,8 +89,12 @@ private:
     void waitForHostOnScreen();
     void comeOnStage();
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // The figure's place for a MoveTo, on the screen.
-    void standInside();
+    // Whether the figure stands on the board, inside the game window, rather than beside it.
+    bool onBoard() const;
+    // Takes the stage the game gives: the board, or windows of their own beside the game.
+    void takeStage();
+    void standOnBoard();
+    // The figure's place for a MoveTo: on the screen beside the game, or on the board.
     QPoint placeFor(QPoint asked) const;
     QPoint clientOrigin() const;
     void followHost();
@@ -108,7 +112,6 @@ private:
     bool voiceTroubleReported_ = false;
     bool onStage_ = false;
     AgentStage stage_;
-    QPoint hostOrigin_; // the client area's place when last seen
     QPoint glideTarget_;
     std::optional<QPoint> asked_; // the last place asked for by MoveTo
     int askedHeight_ = 0;         // the height asked for, at the designed scale; 0 for none
@@ -118,6 +121,9 @@ private:
     bool balloonAway_ = false;
     QTimer balloonLinger_;
     QTimer hostWait_;
+    bool standsOnBoard_ = false;
+    Qt::WindowFlags figureFlags_; // as windows of their own
+    Qt::WindowFlags balloonFlags_;
     std::unique_ptr<CharacterWindow> figure_;
     std::unique_ptr<BalloonWindow> balloon_;
     std::unique_ptr<Companion> companion_;

@@ -104,9 +104,9 @@ void Companion::attach(QWidget* window)
 
 bool Companion::eventFilter(QObject* watched, QEvent* event)
 {
-    // Sent before the window is mapped.
-    if (event->type() == QEvent::Show) {
-        auto* window = static_cast<QWidget*>(watched);
+    auto* window = static_cast<QWidget*>(watched);
+    // Sent before the window is mapped; not for one drawn inside the game for a while.
+    if (event->type() == QEvent::Show && window->isWindow()) {
         // A window manager that minimised it with the game marked it so; mapped so marked, it
         // would take the game back down with it.
         window->setWindowState(window->windowState() & ~Qt::WindowMinimized);

@@ -1,62 +1,55 @@
 #include "figureplacement.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdlib>
 
 namespace {
 
-// Moves rect inside area; a rect larger than area keeps its top left corner on it.
-QRect clampInto(QRect rect, const QRect& area)
+// Slides one coordinate of rect into area, where it fits there.
+QRect slid(QRect rect, const QRect& area, Qt::Orientation along)
 {
-    rect.moveLeft(std::max(area.left(), std::min(rect.left(), area.right() - rect.width() + 1)));
-    rect.moveTop(std::max(area.top(), std::min(rect.top(), area.bottom() - rect.height() + 1)));
+    if (along == Qt::Vertical)
+        rect.moveTop(std::clamp(rect.top(), area.top(),
+                                std::max(area.top(), area.bottom() - rect.height() + 1)));
+    else
+        rect.moveLeft(std::clamp(rect.left(), area.left(),
+                                 std::max(area.left(), area.right() - rect.width() + 1)));
     return rect;
-}
-
-bool coversAny(const QRect& rect, const QList<QRect>& keepClear)
-{
-    return std::any_of(keepClear.begin(), keepClear.end(),
-                       [&rect](const QRect& clear) { return rect.intersects(clear); });
 }
 
 } // namespace
 
-QRect FigurePlacement::choose(const QRect& wanted, const QRect& host, const QList<QRect>& keepClear,
-                              const QRect& lastResort, const QRect& area)
+std::optional<QRect> FigurePlacement::beside(const QRect& wanted, const QRect& frame,
+                                             const QRect& area, int gap, QSize column, QSize row)
 {
-    const QRect asked = clampInto(wanted, area);
-    if (!coversAny(asked, keepClear))
-        return asked;
+    const QSize figure = wanted.size();
+    const int columnTop = wanted.bottom() + 1 - column.height(); // the figure where asked
+    const int rowLeft = wanted.right() + 1 - row.width();
+    const QRect right(QPoint(frame.right() + 1 + gap, columnTop), column);
+    const QRect left(QPoint(frame.left() - gap - column.width(), columnTop), column);
+    const QRect under(QPoint(rowLeft, frame.bottom() + 1 + gap), row);
+    const QRect above(QPoint(rowLeft, frame.top() - gap - row.height()), row);
+    const struct {
+        QRect room;
+        Qt::Orientation along;
+        bool nearLeft;
+    } sides[] = {{right, Qt::Vertical, true},
+                 {left, Qt::Vertical, false},
+                 {under, Qt::Horizontal, false},
+                 {above, Qt::Horizontal, false}};
+    for (const auto& side : sides) {
+        const QRect room = slid(side.room, area, side.along);
+        if (area.contains(room))
+            return inRoom(figure, room, side.nearLeft);
+    }
+    return std::nullopt;
+}
 
-    const QSize size = wanted.size();
-    // Beside the frame, sliding along it as little as the screen allows.
-    const auto along = [&](int x, int y) {
-        QRect rect(QPoint(x, y), size);
-        if (x == wanted.x())
-            rect.moveLeft(clampInto(rect, area).left());
-        else
-            rect.moveTop(clampInto(rect, area).top());
-        return rect;
-    };
-    const QRect above = along(wanted.x(), host.top() - kGap - size.height());
-    const QRect below = along(wanted.x(), host.bottom() + 1 + kGap);
-    const bool aboveNearer = std::abs(above.center().y() - wanted.center().y()) <=
-                             std::abs(below.center().y() - wanted.center().y());
-    const std::array candidates{along(host.right() + 1 + kGap, wanted.y()),
-                                along(host.left() - kGap - size.width(), wanted.y()),
-                                aboveNearer ? above : below, aboveNearer ? below : above};
-    for (const QRect& candidate : candidates)
-        if (area.contains(candidate) && !coversAny(candidate, keepClear))
-            return candidate;
-
-    QRect corner(QPoint(), size);
-    corner.moveBottomRight(lastResort.bottomRight());
-    corner = clampInto(corner, area);
-    // A figure taller than the corner stands lower, its feet past the screen's edge, rather than
-    // on what the child reads.
-    for (const QRect& clear : keepClear)
-        if (corner.intersects(clear))
-            corner.moveTop(clear.bottom() + 1);
-    return corner;
+QRect FigurePlacement::inRoom(QSize figure, const QRect& room, bool nearLeft)
+{
+    QRect place(QPoint(), figure);
+    if (nearLeft)
+        place.moveBottomLeft(room.bottomLeft());
+    else
+        place.moveBottomRight(room.bottomRight());
+    return place;
 }

@@ -1,19 +1,24 @@
 #pragma once
 
-#include <QList>
 #include <QRect>
+#include <QSize>
 
-// Where the figure stands: where it was asked to, unless that covers what the child must read;
-// then beside the game window (right, else left, else above or below, the nearer first), inside
-// the screen's work area; on a screen too small for that, over the window's least important
-// corner, and lower still where it is taller than that corner. Pure geometry, so that every case
-// can be tried without windows.
+#include <optional>
+
+// Where the figure stands beside the game window: its room (the figure with its words) next to
+// the frame, right, else left, else under, else above, inside the screen's work area, sliding
+// along the frame as little as that asks. Pure geometry, so that every case can be tried without
+// windows.
 class FigurePlacement {
 public:
-    static constexpr int kGap = 8; // between the game window's frame and the figure beside it
-
-    // All in screen pixels. wanted: the figure where it was asked to stand; host: the game
-    // window's frame; area: the screen's work area.
-    static QRect choose(const QRect& wanted, const QRect& host, const QList<QRect>& keepClear,
-                        const QRect& lastResort, const QRect& area);
+    // All in screen pixels. wanted: the figure where it was asked to stand, whose size is the
+    // figure's; frame: the game window's frame; area: the screen's work area; gap: between the
+    // frame and the room; column: the room beside a side of the frame, the figure at its foot,
+    // its words above it; row: the room above or under the frame, the figure at its right end.
+    // None where no side has room.
+    static std::optional<QRect> beside(const QRect& wanted, const QRect& frame, const QRect& area,
+                                       int gap, QSize column, QSize row);
+    // The figure's place in its room: at the room's foot, on the side nearer the window for a
+    // column, at the right end for a row.
+    static QRect inRoom(QSize figure, const QRect& room, bool nearLeft);
 };

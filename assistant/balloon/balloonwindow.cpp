@@ -22,6 +22,14 @@ constexpr int kTail = BalloonPlacement::kTail;
 constexpr int kRadius = 14;
 constexpr qreal kPoints = 11.5;
 
+QFont wordsFont(qreal scale)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSizeF(kPoints * scale);
+    font.setBold(true);
+    return font;
+}
+
 QRect screenArea(const QRect& figure)
 {
     QScreen* screen = QGuiApplication::screenAt(figure.center());
@@ -44,18 +52,20 @@ BalloonWindow::BalloonWindow()
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPointSizeF(kPoints);
-    font.setBold(true);
-    setFont(font);
+    setFont(wordsFont(1.0));
 }
 
-void BalloonWindow::keepWithin(const QRect& area, const QList<QRect>& avoid)
+QSize BalloonWindow::room(int lines)
 {
-    inside_ = true;
+    const QFontMetrics metrics(wordsFont(1.0));
+    return {kTextWidths[0] + 2 * kPadding + kTail,
+            lines * metrics.lineSpacing() + 2 * kPadding + kTail};
+}
+
+void BalloonWindow::keepWithin(const QRect& area)
+{
     area_ = area;
-    avoid_ = avoid;
-    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_TransparentForMouseEvents, !area.isNull());
 }
 
 void BalloonWindow::showText(const QString& text, const QRect& figure)
@@ -75,9 +85,7 @@ void BalloonWindow::setScale(qreal scale)
     if (qFuzzyCompare(scale, scale_))
         return;
     scale_ = scale;
-    QFont larger = font();
-    larger.setPointSizeF(kPoints * scale);
-    setFont(larger);
+    setFont(wordsFont(scale));
     if (!text_.isEmpty())
         measure();
 }
@@ -100,8 +108,8 @@ void BalloonWindow::follow(const QRect& figure)
     if (bodies_.isEmpty())
         return;
     const BalloonPlacement::Choice choice =
-        inside_
-            ? BalloonPlacement::choose(figure, bodies_, area_, avoid_, side_)
+        !area_.isNull()
+            ? BalloonPlacement::choose(figure, bodies_, area_, {}, side_)
             : BalloonPlacement::choose(figure, bodies_, screenArea(figure), hostWindows(), side_);
     side_ = choice.side;
     tip_ = choice.tip - choice.rect.topLeft();

@@ -15,9 +15,14 @@ class BalloonWindow : public QWidget {
 public:
     BalloonWindow();
 
-    // Drawn inside a parent widget: the balloon then opens within area, covering least of avoid,
-    // all in the parent's coordinates, rather than on the screen away from the program's windows.
-    void keepWithin(const QRect& area, const QList<QRect>& avoid);
+    // The room a balloon takes at the designed size for words of `lines` lines at the widest,
+    // with its tail on any side.
+    static QSize room(int lines);
+
+    // Drawn inside a parent widget: the balloon then opens within area, in the parent's
+    // coordinates, rather than on the screen away from the program's windows. A null area: a
+    // window of its own again.
+    void keepWithin(const QRect& area);
     void showText(const QString& text, const QRect& figure);
     void follow(const QRect& figure);
     // The words are written this many times their usual size, and wrapped as much wider.
@@ -46,7 +51,5 @@ private:
     QList<QSize> bodies_; // the words wrapped to each width tried, widest first
     BalloonPlacement::Side side_ = BalloonPlacement::Side::Right;
     QPoint tip_; // where the tail points, in the balloon's own coordinates
-    bool inside_ = false;
-    QRect area_;
-    QList<QRect> avoid_;
+    QRect area_; // null: on the screen
 };

@@ -361,7 +361,8 @@ int main(int argc, char** argv)
 {
     // A child run without scaling draws the reference.
     const QString reference = qEnvironmentVariable(kReferenceVariable);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") +
+                                   (reference.isEmpty() ? PERLOBIN_SCREENS_2X : PERLOBIN_SCREENS));
     qputenv("QT_SCALE_FACTOR", reference.isEmpty() ? "2" : "1");
     QApplication app(argc, argv);
     applyLook();

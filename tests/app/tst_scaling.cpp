@@ -1,6 +1,7 @@
 // The game window at any size: the design drawn at one scale and centred, sharp at every scale,
 // full screen and back with F11, opened to fit the screen, and a keypad beside the design once
 // the game is touched.
+#include "agentstage.h"
 #include "imagechecks.h"
 #include "look.h"
 #include "recordingagent.h"
@@ -123,6 +124,14 @@ InkFigures inkFigures(const QImage& image, QColor background, QColor ink)
     return {bottom - top + 1, inked ? double(between) / inked : 1.0};
 }
 
+QScreen* screenNamed(const QString& name)
+{
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->name() == name)
+            return screen;
+    return nullptr;
+}
+
 void tap(Tavola& window, QPointingDevice* device, QPoint at)
 {
     QTest::touchEvent(&window, device).press(0, at, &window);
@@ -143,6 +152,8 @@ private slots:
     void sharpAtEveryScale();
     void placesFollowTheScale_data();
     void placesFollowTheScale();
+    void boardLaidOutTogether_data();
+    void boardLaidOutTogether();
     void fullScreenKeepsTheGame();
     void keypadAnswersAsKeysDo_data();
     void keypadAnswersAsKeysDo();
@@ -166,8 +177,9 @@ void TestScaling::placesFollowTheScale_data()
 
 // Opened within a work area, the window and its frame stand within it, at the designed place and
 // size where they fit, else as large as fits. Each element at the design's place times the
-// scale, the design centred; the screen reader told the same places; the bands over the margins
-// too; no keypad without touch.
+// scale, the design centred unless Merlin's stage stands beside it (the window too large to leave
+// him room beside it); the screen reader told the same places; the bands over the margins too;
+// no keypad without touch.
 void TestScaling::placesFollowTheScale()
 {
     QFETCH(QSize, client);
@@ -190,13 +202,18 @@ void TestScaling::placesFollowTheScale()
     }
     QTRY_COMPARE(surfaceOf(*window)->size(), client);
 
-    const double scale = std::min(double(client.width()) / kDesigned.width(),
+    const bool staged = element(*window, "stage")->isVisible();
+    const double alone = std::min(double(client.width()) / kDesigned.width(),
                                   double(client.height()) / kDesigned.height());
+    const double scale = double(element(*window, "design")->width()) / kDesigned.width();
+    if (!staged)
+        QVERIFY(std::abs(scale - alone) < 0.002);
     const QPointF centred((client.width() - kDesigned.width() * scale) / 2,
                           (client.height() - kDesigned.height() * scale) / 2);
     // The design stands at whole pixels: its places are read from where it stands.
     const QPointF origin = element(*window, "design")->pos();
-    QVERIFY2(std::abs(origin.x() - centred.x()) <= 1 && std::abs(origin.y() - centred.y()) <= 1,
+    QVERIFY2(staged || (std::abs(origin.x() - centred.x()) <= 1 &&
+                        std::abs(origin.y() - centred.y()) <= 1),
              qPrintable(QStringLiteral("design at %1,%2").arg(origin.x()).arg(origin.y())));
     for (const auto& [name, place] : kPlaces) {
         const QRectF expected(origin + QPointF(place.topLeft()) * scale,
@@ -216,9 +233,77 @@ void TestScaling::placesFollowTheScale()
     QVERIFY(!element(*window, "keypad")->isVisible());
 }
 
+void TestScaling::boardLaidOutTogether_data()
+{
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<bool>("touched");
+    QTest::addColumn<double>("least"); // of the scale the design would have alone
+    QTest::newRow("16:9") << "16:9" << false << 0.85;
+    QTest::newRow("16:10") << "16:10" << false << 0.85;
+    QTest::newRow("4:3") << "4:3" << false << 0.7;
+    QTest::newRow("21:9") << "21:9" << false << 0.95;
+    QTest::newRow("portrait") << "portrait" << false << 0.95;
+    QTest::newRow("netbook") << "netbook" << false << 0.7;
+    QTest::newRow("16:9 with the keypad") << "16:9" << true << 0.7;
+    QTest::newRow("4:3 with the keypad") << "4:3" << true << 0.55;
+    QTest::newRow("portrait with the keypad") << "portrait" << true << 0.9;
+    QTest::newRow("netbook with the keypad") << "netbook" << true << 0.5;
+}
+
+// Full screen, where Merlin has no room beside the window: the design, his stage and, on a touch
+// screen, the keypad side by side, none on another, all inside, the stage with room for him and
+// his words at the design's scale, and the design as large as the arrangement lets it be.
+void TestScaling::boardLaidOutTogether()
+{
+    QFETCH(QString, screen);
+    QFETCH(bool, touched);
+    QFETCH(double, least);
+    QScreen* found = screenNamed(screen);
+    QVERIFY(found);
+    const std::unique_ptr<QPointingDevice> touchScreen(touched ? QTest::createTouchDevice()
+                                                               : nullptr);
+    const auto window = openGame({21});
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    window->move(found->geometry().topLeft() + QPoint(20, 20));
+    window->showFullScreen();
+    const QSize client = found->size() - QSize(0, window->menuBar()->height());
+    QTRY_COMPARE(surfaceOf(*window)->size(), client);
+    QWidget* design = element(*window, "design");
+    QWidget* stage = element(*window, "stage");
+    QWidget* keypad = element(*window, "keypad");
+    QTRY_COMPARE(keypad->isVisible(), touched);
+    QVERIFY(stage->isVisible());
+
+    QList<QRect> pieces{design->geometry(), stage->geometry()};
+    if (touched)
+        pieces.append(keypad->geometry());
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        QVERIFY2(QRect(QPoint(), client).contains(pieces[i]), qPrintable(describe(pieces[i])));
+        for (qsizetype j = i + 1; j < pieces.size(); ++j)
+            QVERIFY2(
+                !pieces[i].intersects(pieces[j]),
+                qPrintable(describe(pieces[i]) + QStringLiteral(" on ") + describe(pieces[j])));
+    }
+    const double scale = double(design->width()) / kDesigned.width();
+    const auto holds = [&](Qt::Orientation orientation) {
+        const QSize room =
+            AgentStage::scaled(QRect(QPoint(), AgentStage::room(205, orientation)), scale).size();
+        // The scale read back from the design's whole pixels may be a hair larger.
+        return stage->width() >= room.width() - 1 && stage->height() >= room.height() - 1;
+    };
+    QVERIFY2(holds(Qt::Vertical) || holds(Qt::Horizontal),
+             qPrintable(describe(stage->geometry()) + QStringLiteral(" at %1, design ").arg(scale) +
+                        describe(design->geometry()) + QStringLiteral(", keypad ") +
+                        describe(keypad->geometry())));
+    const double alone = std::min(double(client.width()) / kDesigned.width(),
+                                  double(client.height()) / kDesigned.height());
+    QVERIFY2(scale >= least * alone,
+             qPrintable(QStringLiteral("%1 of %2 alone").arg(scale).arg(alone)));
+}
+
 void TestScaling::sharpAtEveryScale_data()
 {
-    QTest::addColumn<double>("scale");
+    QTest::addColumn<double>("enlarged"); // the window's client area, from the design's
     QTest::newRow("1.5") << 1.5;
     QTest::newRow("2.5") << 2.5;
 }
@@ -228,11 +313,15 @@ void TestScaling::sharpAtEveryScale_data()
 // enlarged, smoothly or not, widens them.
 void TestScaling::sharpAtEveryScale()
 {
-    QFETCH(double, scale);
+    QFETCH(double, enlarged);
     const auto small = openGame({21});
-    const auto large = openGame({21}, (QSizeF(kDesigned) * scale).toSize());
+    const auto large = openGame({21}, (QSizeF(kDesigned) * enlarged).toSize());
+    // On the widest screen, with room for Merlin beside the window where it has any.
+    large->move(screenNamed("21:9")->geometry().topLeft() + QPoint(20, 20));
     QVERIFY(QTest::qWaitForWindowExposed(large.get()));
-    QTRY_COMPARE(surfaceOf(*large)->size(), (QSizeF(kDesigned) * scale).toSize());
+    QTRY_COMPARE(surfaceOf(*large)->size(), (QSizeF(kDesigned) * enlarged).toSize());
+    // Smaller than the window where Merlin's stage stands beside the design.
+    const double scale = double(element(*large, "design")->width()) / kDesigned.width();
 
     auto* numeral = element<QLineEdit>(*large, "Text4");
     QCOMPARE(numeral->text(), QStringLiteral("10101"));

@@ -1,6 +1,7 @@
-// On stage beside the program's window: the figure stands where it was asked to unless that
-// covers what the learner reads, belongs to the window (moves, hides and comes back with it), and
-// the balloon opens away from the window and chooses again when the learner drags the figure.
+// On stage beside the program's window: the figure stands next to its frame where the screen has
+// room for it and its words, belongs to the window (moves, changes size, hides and comes back
+// with it), and the balloon opens away from the window and chooses again when the learner drags
+// the figure. Where there is no such room, both are drawn on the board the window gives them.
 #include "activation.h"
 #include "agentcharacter.h"
 #include "agentcharacters.h"
@@ -19,20 +20,44 @@
 
 namespace {
 
-// A window at (20, 40), its client area under a 20-pixel bar the stage: at (10, 10) designed.
+// A window whose client area lies under a 20-pixel bar; the stage: the client at (10, 10)
+// designed, and a board in the client's lower right quarter, hidden until the window has no
+// room for the figure beside it.
 struct StagedWindow {
     QWidget window;
     QWidget* client = new QWidget(&window);
+    QWidget* board = new QWidget(&window);
     QPointer<FakeVoice> voice;
     AgentOptions options = fakeVoiceOptions(&voice);
 
-    StagedWindow(QSize size, const QList<QRect>& keepClear, const QRect& corner, bool inside)
+    explicit StagedWindow(const QRect& geometry)
     {
-        window.setGeometry(QRect(QPoint(20, 40), size));
-        client->setGeometry(0, 20, size.width(), size.height() - 20);
-        options.stage = {client, QPoint(10, 10), keepClear, corner, client->size(), inside};
+        window.setGeometry(geometry);
+        client->setGeometry(0, 20, geometry.width() / 2, geometry.height() - 20);
+        board->setGeometry(geometry.width() / 2, 20, geometry.width() / 2, geometry.height() - 20);
+        board->hide();
+        options.stage = {client, QPoint(10, 10), client->size(), 100, board};
     }
 };
+
+// Next to the frame, on one of its sides, at most 16 pixels times the scale from it, all in the
+// work area.
+bool besideTheFrame(const QRect& figure, const QRect& frame, qreal scale,
+                    const QRect& area = QGuiApplication::primaryScreen()->availableGeometry())
+{
+    const int reach = int(16 * scale);
+    const bool sideways = figure.top() <= frame.bottom() && figure.bottom() >= frame.top();
+    const bool level = figure.left() <= frame.right() && figure.right() >= frame.left();
+    const int gapX = std::max(figure.left() - frame.right(), frame.left() - figure.right()) - 1;
+    const int gapY = std::max(figure.top() - frame.bottom(), frame.top() - figure.bottom()) - 1;
+    return !figure.intersects(frame) && area.contains(figure) &&
+           ((sideways && gapX >= 0 && gapX <= reach) || (level && gapY >= 0 && gapY <= reach));
+}
+
+QString describe(const QRect& rect)
+{
+    return QDebug::toString(rect);
+}
 
 } // namespace
 
@@ -43,7 +68,7 @@ private slots:
     void figurePlace_data();
     void figurePlace();
     void figureBelongsToTheWindow();
-    void insideWhereWindowsCannotBePlaced();
+    void onTheBoardWhereThereIsNoRoomBeside();
     void balloonKeepsClearOfTheHostAndFollowsADrag();
 };
 
@@ -51,45 +76,48 @@ void TestStage::figurePlace_data()
 {
     QTest::addColumn<QRect>("wanted");
     QTest::addColumn<QRect>("area");
-    QTest::addColumn<QPoint>("placed");
-    // A game window at (100, 50) 600x500, whose top 300 pixels must stay clear, with the
-    // least-missed corner at its bottom right; a 160x200 figure; kGap 8 beside the frame.
+    QTest::addColumn<QRect>("placed"); // null: no room
+    // A game window at (100, 50) 600x500; a 160x200 figure whose room beside a side is 290x370,
+    // its words above it, and above or under the window 450x200, its words on its left; gap 8.
     const QSize figure(160, 200);
-    QTest::newRow("asked place clear")
-        << QRect(QPoint(480, 360), figure) << QRect(0, 0, 1280, 1024) << QPoint(480, 360);
-    QTest::newRow("over the abacus: right of the window")
-        << QRect(QPoint(550, 150), figure) << QRect(0, 0, 1280, 1024) << QPoint(708, 150);
+    const QRect desktop(0, 0, 1280, 1024);
+    QTest::newRow("right, level with the place asked")
+        << QRect(QPoint(550, 300), figure) << desktop << QRect(QPoint(708, 300), figure);
+    QTest::newRow("right, lower than asked: room for the words above")
+        << QRect(QPoint(550, 100), figure) << desktop << QRect(QPoint(708, 170), figure);
     QTest::newRow("no room right: left")
-        << QRect(QPoint(300, 150), figure) << QRect(-400, 0, 1150, 1024) << QPoint(-68, 150);
-    QTest::newRow("slides along the frame to stay on screen")
-        << QRect(QPoint(550, -100), figure) << QRect(0, 0, 1280, 1024) << QPoint(708, 0);
-    QTest::newRow("no room at the sides: the nearer of above and below")
-        << QRect(QPoint(300, 150), figure) << QRect(100, 0, 600, 1024) << QPoint(300, 558);
-    QTest::newRow("screen too small: the least-missed corner")
-        << QRect(QPoint(300, 150), figure) << QRect(100, 50, 600, 500) << QPoint(540, 350);
-    QTest::newRow("figure taller than the corner: lower, past the screen's edge")
-        << QRect(QPoint(300, 150), QSize(160, 260)) << QRect(100, 50, 600, 500) << QPoint(540, 350);
+        << QRect(QPoint(550, 300), figure) << QRect(-400, 0, 1150, 1024)
+        << QRect(QPoint(-68, 300), figure);
+    QTest::newRow("no room at the sides: under, sliding along the frame")
+        << QRect(QPoint(550, 300), figure) << QRect(100, 0, 600, 1024)
+        << QRect(QPoint(540, 558), figure);
+    QTest::newRow("nor under: above")
+        << QRect(QPoint(200, 300), figure) << QRect(100, -300, 600, 1050)
+        << QRect(QPoint(390, -158), figure);
+    QTest::newRow("no room anywhere")
+        << QRect(QPoint(550, 300), figure) << QRect(100, 0, 600, 700) << QRect();
 }
 
 void TestStage::figurePlace()
 {
     QFETCH(QRect, wanted);
     QFETCH(QRect, area);
-    QFETCH(QPoint, placed);
-    const QRect host(100, 50, 600, 500);
-    const QList<QRect> keepClear{QRect(100, 50, 600, 300), QRect(250, 480, 200, 40)};
-    const QRect corner(450, 351, 250, 199);
-    const QRect chosen = FigurePlacement::choose(wanted, host, keepClear, corner, area);
-    QCOMPARE(chosen, QRect(placed, wanted.size()));
+    QFETCH(QRect, placed);
+    const QRect frame(100, 50, 600, 500);
+    const auto chosen =
+        FigurePlacement::beside(wanted, frame, area, 8, QSize(290, 370), QSize(450, 200));
+    QCOMPARE(chosen.value_or(QRect()), placed);
+    if (chosen)
+        QVERIFY(besideTheFrame(*chosen, frame, 1.0, area));
 }
 
-// The real character on a stage: asked to stand on the part to keep clear, he stands beside
-// the window; he is transient for it, moves with it, grows with it, and leaves and comes back
-// with it.
+// The real character on a stage: asked to stand on the window, he stands next to its frame; he
+// is transient for it, follows it when it moves or grows, grows with it, and leaves and comes
+// back with it.
 void TestStage::figureBelongsToTheWindow()
 {
-    StagedWindow staged(QSize(300, 200), {QRect(0, 0, 300, 120)}, QRect(200, 120, 100, 60), false);
-    auto& [window, client, voice, options] = staged;
+    StagedWindow staged(QRect(20, 300, 300, 200));
+    auto& [window, client, board, voice, options] = staged;
     AgentControl control(options);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -99,31 +127,34 @@ void TestStage::figureBelongsToTheWindow()
     merlin.setHeight(100);
     QSignalSpy idle(&merlin, &AgentCharacter::idle);
     merlin.Show();
-    merlin.MoveTo(60, 30); // on the part to keep clear, for the window at (10, 10)
+    merlin.MoveTo(40, 100); // on the window, for the window at (10, 10)
     QVERIFY(idle.wait(5000));
-    const QRect frame = window.frameGeometry();
     const QRect figure = merlin.windowGeometry();
-    QCOMPARE(figure.left(), frame.right() + 1 + FigurePlacement::kGap);
-    QCOMPARE(figure.top(), client->mapToGlobal(QPoint(0, 0)).y() + 20);
+    QCOMPARE(figure.left(), window.frameGeometry().right() + 9);
+    QCOMPARE(figure.top(), client->mapToGlobal(QPoint(0, 0)).y() + 90);
     QWidget* figureWindow = QApplication::topLevelAt(figure.center());
     QVERIFY(figureWindow);
     QCOMPARE(figureWindow->windowHandle()->transientParent(), window.windowHandle());
     QVERIFY(!figureWindow->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 
-    window.move(window.pos() + QPoint(40, 25));
-    QTRY_COMPARE(merlin.windowGeometry(), figure.translated(40, 25));
+    window.move(window.pos() + QPoint(40, -25));
+    QTRY_COMPARE(merlin.windowGeometry(), figure.translated(40, -25));
 
     merlin.Speak(QStringLiteral("Sei grande"));
     QTRY_COMPARE(merlin.balloonText(), QStringLiteral("Sei grande"));
 
-    // The game drawn half as large again: so are he and his words, and he keeps his place.
+    // Wider, the window would stand on him: he keeps to its frame.
+    window.resize(360, 200);
+    QTRY_COMPARE(merlin.windowGeometry().left(), window.frameGeometry().right() + 9);
+    QVERIFY(!merlin.balloonGeometry().intersects(window.frameGeometry()));
+
+    // The game drawn half as large again: so are he and his words, still next to the frame.
     const QSize words = merlin.balloonGeometry().size();
     window.resize(450, 290);
-    client->setGeometry(0, 20, 450, 270);
+    client->setGeometry(0, 20, 225, 270);
     QTRY_COMPARE(merlin.windowGeometry().height(), 150);
-    QCOMPARE(merlin.windowGeometry().left(),
-             window.frameGeometry().right() + 1 + FigurePlacement::kGap);
-    QCOMPARE(merlin.windowGeometry().top(), client->mapToGlobal(QPoint(0, 0)).y() + 30);
+    QTRY_VERIFY2(besideTheFrame(merlin.windowGeometry(), window.frameGeometry(), 1.5),
+                 qPrintable(describe(merlin.windowGeometry())));
     QTRY_VERIFY(merlin.balloonGeometry().width() >= words.width() * 1.3);
     QVERIFY(merlin.balloonGeometry().height() >= words.height() * 1.2);
     QVERIFY(!merlin.balloonGeometry().intersects(window.frameGeometry()));
@@ -141,18 +172,16 @@ void TestStage::figureBelongsToTheWindow()
     voice->finish();
 }
 
-// Where the program cannot place windows (native Wayland), the figure and balloon are drawn in
-// the client area: the figure in the least missed corner whatever place is asked, no window of
-// theirs takes the keyboard, nothing moves them twice when the window moves, and they grow with
-// the client area.
-void TestStage::insideWhereWindowsCannotBePlaced()
+// Where the window leaves no room beside it, the game shows the board: the figure and balloon
+// are drawn in it, whatever place is asked, no window of theirs takes the keyboard, nothing
+// moves them twice when the window moves, and they follow the board as it changes. The board
+// hidden, he stands beside the window again.
+void TestStage::onTheBoardWhereThereIsNoRoomBeside()
 {
-    const QRect answerPlace(10, 240, 150, 30);
-    StagedWindow staged(QSize(400, 300), {QRect(0, 0, 400, 150), answerPlace},
-                        QRect(250, 150, 150, 130), true);
-    auto& [window, client, voice, options] = staged;
+    StagedWindow staged(QRect(20, 40, 600, 440));
+    auto& [window, client, board, voice, options] = staged;
     auto* answer = new QLineEdit(client);
-    answer->setGeometry(answerPlace);
+    answer->setGeometry(10, 240, 150, 30);
     AgentControl control(options);
     window.show();
     QVERIFY(makeActive(&window));
@@ -160,20 +189,30 @@ void TestStage::insideWhereWindowsCannotBePlaced()
 
     control.Characters().Load(QStringLiteral("Merlin"), kMerlinFile);
     AgentCharacter& merlin = control.Characters()(QStringLiteral("Merlin"));
-    merlin.setHeight(205); // taller than the corner
+    merlin.setHeight(205); // taller than the board lets him be
     QSignalSpy idle(&merlin, &AgentCharacter::idle);
     merlin.Show();
-    merlin.MoveTo(60, 30); // on the part to keep clear
-    merlin.Speak(QStringLiteral("Sei grande"));
-    QTRY_COMPARE(merlin.balloonText(), QStringLiteral("Sei grande"));
-    voice->finish(); // the queue ends here, at once
-    QTRY_COMPARE(idle.count(), 1);
+    merlin.MoveTo(60, 30); // on the window
+    QVERIFY(idle.wait(5000));
+    QWidget* figureWindow = QApplication::topLevelAt(merlin.windowGeometry().center());
+    QVERIFY(figureWindow && figureWindow != &window);
 
-    const QRect figure = merlin.windowGeometry(); // in the client's coordinates
-    QVERIFY2(QRect(250, 150, 150, 130).contains(figure), qPrintable(QDebug::toString(figure)));
-    const QRect balloon = merlin.balloonGeometry();
-    QVERIFY2(client->rect().contains(balloon), qPrintable(QDebug::toString(balloon)));
-    QVERIFY(!balloon.intersects(answer->geometry()));
+    board->setGeometry(300, 270, 300, 150);
+    board->show();
+    merlin.Speak(QStringLiteral("Sei proprio bravo, continua così!"));
+    QTRY_COMPARE(merlin.balloonText(), QStringLiteral("Sei proprio bravo, continua così!"));
+    voice->finish();
+    QTRY_COMPARE(idle.count(), 2);
+
+    const auto onBoard = [&](const QRect& rect) {
+        return QRect(board->mapTo(&window, QPoint()), board->size()).contains(rect);
+    };
+    const QRect figure = merlin.windowGeometry(); // in the board's coordinates
+    QVERIFY2(board->rect().contains(figure), qPrintable(describe(figure)));
+    QCOMPARE(figure.bottom(), board->height() - 1);
+    QVERIFY2(board->rect().contains(merlin.balloonGeometry()),
+             qPrintable(describe(merlin.balloonGeometry())));
+    QVERIFY(onBoard(QRect(figureWindow->mapTo(&window, QPoint()), figure.size())));
     for (QWidget* top : QApplication::topLevelWidgets())
         QVERIFY2(top == &window || !top->isVisible(), qPrintable(top->objectName()));
     QCOMPARE(QApplication::activeWindow(), &window);
@@ -184,12 +223,20 @@ void TestStage::insideWhereWindowsCannotBePlaced()
     QTRY_VERIFY(window.pos() != before);
     QCOMPARE(merlin.windowGeometry(), figure);
 
-    // The game drawn half as large again: so is the corner he stands in, and he with it.
-    window.resize(600, 440);
-    client->setGeometry(0, 20, 600, 420);
-    QTRY_VERIFY(merlin.windowGeometry().height() > figure.height());
-    QVERIFY2(QRect(375, 225, 225, 195).contains(merlin.windowGeometry()),
-             qPrintable(QDebug::toString(merlin.windowGeometry())));
+    // A larger board: he stands at its foot again, as tall as asked now that it has room.
+    board->setGeometry(300, 20, 300, 420);
+    QTRY_COMPARE(merlin.windowGeometry().height(), 205);
+    QCOMPARE(merlin.windowGeometry().bottom(), board->height() - 1);
+
+    // Room beside the window again: a window of his own next to its frame.
+    window.resize(300, 300);
+    board->hide();
+    QTRY_VERIFY(merlin.windowGeometry().left() > window.frameGeometry().right());
+    QVERIFY2(besideTheFrame(merlin.windowGeometry(), window.frameGeometry(), 1.0),
+             qPrintable(describe(merlin.windowGeometry())));
+    QCOMPARE(QApplication::topLevelAt(merlin.windowGeometry().center()), figureWindow);
+    QCOMPARE(figureWindow->windowHandle()->transientParent(), window.windowHandle());
+    QCOMPARE(QApplication::focusWidget(), answer);
 }
 
 // The real character with a host window: the balloon opens beside the figure away from the

@@ -2,9 +2,12 @@
 
 #include "look.h"
 
+#include <QBitmap>
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 namespace {
 
@@ -26,6 +29,36 @@ Qt::BrushStyle hatchStyle(int fillPattern)
     default:
         return Qt::NoBrush;
     }
+}
+
+// The classic 8x8 pattern with each of its cells a whole number of device pixels, at least one:
+// at every scale a regular pattern, its lines at least a device pixel wide, where the pattern
+// itself, resampled, would break up into solid and empty blocks below 1.
+QBitmap hatchTile(Qt::BrushStyle hatch, qreal devicePixelsPerCell)
+{
+    QImage classic(8, 8, QImage::Format_ARGB32_Premultiplied);
+    classic.fill(Qt::transparent);
+    QPainter drawing(&classic);
+    drawing.fillRect(classic.rect(), QBrush(Qt::black, hatch));
+    drawing.end();
+
+    const int period = std::max(1, int(std::lround(8 * devicePixelsPerCell)));
+    const auto cell = [period](int at) {
+        const int from = at * period / 8;
+        return std::pair(from, std::max(from + 1, (at + 1) * period / 8));
+    };
+    QBitmap tile(period, period);
+    tile.fill(Qt::color0);
+    QPainter painter(&tile);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            if (qAlpha(classic.pixel(x, y)) != 0) {
+                const auto [left, right] = cell(x);
+                const auto [top, bottom] = cell(y);
+                painter.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)),
+                                 Qt::color1);
+            }
+    return tile;
 }
 
 QColor inverted(const QColor& colour)
@@ -72,8 +105,16 @@ void ShapeElement::paintFigure(QPainter& painter, const QRectF& box) const
 
 void ShapeElement::paintHatch(QPainter& painter, const QRectF& box, Qt::BrushStyle hatch) const
 {
+    // The tile's pixels are the device's: undo the scale and the density the painter applies.
+    const qreal devicePixels = scale_ * painter.device()->devicePixelRatioF();
+    const QBitmap tile = hatchTile(hatch, devicePixels);
+    const auto brush = [&](const QColor& colour) {
+        QBrush lines(colour, tile);
+        lines.setTransform(QTransform::fromScale(1 / devicePixels, 1 / devicePixels));
+        return lines;
+    };
     if (style_.drawMode == DrawMode::CopyPen) {
-        painter.setBrush(QBrush(style_.fillColour, hatch));
+        painter.setBrush(brush(style_.fillColour));
         paintFigure(painter, box);
         return;
     }
@@ -81,10 +122,10 @@ void ShapeElement::paintHatch(QPainter& painter, const QRectF& box, Qt::BrushSty
     // would turn white. Two passes that leave a pixel alone under black give the same result on
     // the lines: pixel XOR white, then OR (NOT colour).
     painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    painter.setBrush(QBrush(Qt::white, hatch));
+    painter.setBrush(brush(Qt::white));
     paintFigure(painter, box);
     painter.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
-    painter.setBrush(QBrush(inverted(style_.fillColour), hatch));
+    painter.setBrush(brush(inverted(style_.fillColour)));
     paintFigure(painter, box);
     painter.setCompositionMode(QPainter::RasterOp_NotSourceOrNotDestination);
 }
@@ -92,8 +133,6 @@ void ShapeElement::paintHatch(QPainter& painter, const QRectF& box, Qt::BrushSty
 void ShapeElement::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    // Hatches grow with the window, as the rest of it does, on high-density screens too.
-    painter.setRenderHint(QPainter::NonCosmeticBrushPatterns);
     painter.scale(scale_, scale_);
     if (style_.drawMode == DrawMode::NotMaskPen)
         painter.setCompositionMode(QPainter::RasterOp_NotSourceOrNotDestination);

@@ -152,6 +152,8 @@ private slots:
     void sharpAtEveryScale();
     void placesFollowTheScale_data();
     void placesFollowTheScale();
+    void hatchRegularAtEveryScale_data();
+    void hatchRegularAtEveryScale();
     void boardLaidOutTogether_data();
     void boardLaidOutTogether();
     void fullScreenKeepsTheGame();
@@ -231,6 +233,68 @@ void TestScaling::placesFollowTheScale()
     for (const QPoint& margin : {QPoint(1, 1), QPoint(client.width() - 2, client.height() - 2)})
         QCOMPARE(shot.pixelColor(margin).red(), 180); // every band is this red
     QVERIFY(!element(*window, "keypad")->isVisible());
+}
+
+void TestScaling::hatchRegularAtEveryScale_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::newRow("0.4, the smallest") << 0.4;
+    QTest::newRow("0.55") << 0.55;
+    QTest::newRow("0.69") << 0.69;
+    QTest::newRow("1") << 1.0;
+    QTest::newRow("1.3") << 1.3;
+}
+
+// The top bar's hatch left of the numeral, row by row: two colours only, the line's and the gap's,
+// the lines all as wide as one another, at least a pixel, and evenly spaced, eight designed
+// pixels apart give or take the pixel they are rounded to.
+void TestScaling::hatchRegularAtEveryScale()
+{
+    QFETCH(double, scale);
+    const auto window = openGame({21}, (QSizeF(kDesigned) * scale).toSize());
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QTRY_COMPARE(surfaceOf(*window)->size(), (QSizeF(kDesigned) * scale).toSize());
+    const QRect bar = onSurface(*window, "Shape9");
+    const int border = int(std::ceil(2 * scale));
+    const QRect hatch(bar.topLeft() + QPoint(border, border),
+                      QPoint(onSurface(*window, "Text4").left() - 1, bar.bottom() - border));
+    const QImage shot = surfaceOf(*window)->grab().toImage();
+    const int period = std::max(1, int(std::lround(8 * scale)));
+    for (int y = hatch.top(); y <= hatch.bottom(); ++y) {
+        // The gap's colour is the commoner one.
+        QHash<QRgb, int> colours;
+        for (int x = hatch.left(); x <= hatch.right(); ++x)
+            ++colours[shot.pixel(x, y)];
+        QVERIFY2(colours.size() == 2,
+                 qPrintable(QStringLiteral("row %1: %2 colours").arg(y).arg(colours.size())));
+        const QRgb gap = colours.begin().value() > std::next(colours.begin()).value()
+                             ? colours.begin().key()
+                             : std::next(colours.begin()).key();
+        QList<int> starts;
+        QSet<int> widths;
+        for (int x = hatch.left(); x <= hatch.right();) {
+            if (shot.pixel(x, y) == gap) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x <= hatch.right() && shot.pixel(x, y) != gap)
+                ++x;
+            if (start > hatch.left() && x <= hatch.right()) { // whole lines only
+                starts.append(start);
+                widths.insert(x - start);
+            }
+        }
+        QVERIFY2(
+            widths.size() == 1,
+            qPrintable(QStringLiteral("row %1: lines of %2 widths").arg(y).arg(widths.size())));
+        for (qsizetype i = 1; i < starts.size(); ++i)
+            QVERIFY2(std::abs(starts[i] - starts[i - 1] - period) <= 1,
+                     qPrintable(QStringLiteral("row %1: lines at %2 and %3")
+                                    .arg(y)
+                                    .arg(starts[i - 1])
+                                    .arg(starts[i])));
+    }
 }
 
 void TestScaling::boardLaidOutTogether_data()

@@ -32,6 +32,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
@@ -89,7 +90,9 @@ Tavola::Tavola(std::unique_ptr<RandomSource> random, std::unique_ptr<Agent> agen
     , Agent1(agent ? std::move(agent) : std::make_unique<AgentControl>())
 {
     ui.setupUi(this);
-    resize(ui.design->designedSize() + QSize(0, menuBar()->sizeHint().height()));
+    designedMenuFont_ = menuBar()->font();
+    designedMenuHeight_ = menuBar()->sizeHint().height();
+    resize(ui.design->designedSize() + QSize(0, designedMenuHeight_));
     layout()->activate(); // the elements at their places before the window first shows
     startup::stamp("elements built");
     Agent1->setStage(stage());
@@ -184,6 +187,7 @@ bool Tavola::wantsKeypad() const
 
 void Tavola::layoutBoard()
 {
+    growChrome();
     const BoardLayout layout = boardLayout(ui.surface->size());
     ui.design->setScale(layout.scale, layout.design.topLeft());
     ui.keypad->setGeometry(layout.keypad);
@@ -198,6 +202,31 @@ void Tavola::layoutBoard()
         ui.cmdNext->setCursor(icon);
         ui.lblMessage->setCursor(icon);
     }
+}
+
+// Above the designed size the menu bar, its menus and the game's boxes grow with the window, to be
+// read and touched on a whiteboard. Their scale comes from the whole window, menu bar and all:
+// from what the menu bar leaves, it would shrink as the menu bar grows.
+void Tavola::growChrome()
+{
+    const QSize designed = ui.design->designedSize() + QSize(0, designedMenuHeight_);
+    const qreal scale = std::max(1.0, BoardLayout::aloneScale(size(), designed));
+    if (qFuzzyCompare(scale, chromeScale_))
+        return;
+    chromeScale_ = scale;
+    const QFont font = grown(designedMenuFont_);
+    menuBar()->setFont(font);
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>())
+        menu->setFont(font);
+}
+
+QFont Tavola::grown(QFont font) const
+{
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * chromeScale_);
+    else
+        font.setPixelSize(int(std::lround(font.pixelSize() * chromeScale_)));
+    return font;
 }
 
 // The design, the keypad where it is wanted, and Merlin's stage where he has no room beside the
@@ -467,6 +496,15 @@ QMessageBox* Tavola::openBox(QMessageBox::Icon icon, const QString& title, const
 {
     auto* box = new QMessageBox(icon, title, prompt, buttons, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
+    // Its label and buttons hold fonts of their own; its margins grow too.
+    for (QWidget* part : box->findChildren<QWidget*>())
+        part->setFont(grown(part->font()));
+    if (QLayout* layout = box->layout()) {
+        const QMargins margins = layout->contentsMargins();
+        layout->setContentsMargins(
+            QMargins(int(margins.left() * chromeScale_), int(margins.top() * chromeScale_),
+                     int(margins.right() * chromeScale_), int(margins.bottom() * chromeScale_)));
+    }
     box->open();
     return box;
 }

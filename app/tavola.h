@@ -5,6 +5,7 @@
 #include "score.h"
 #include "tavolaui.h"
 
+#include <QFont>
 #include <QMainWindow>
 #include <QMessageBox>
 
@@ -84,6 +85,8 @@ private:
 
     // The window at any size: the design scaled and centred, the keypad beside it.
     void layoutBoard();
+    void growChrome();
+    QFont grown(QFont font) const;
     BoardLayout boardLayout(QSize client);
     static void addStage(BoardLayout::Pieces& pieces);
     QSize keypadSize(QSize client);
@@ -112,5 +115,8 @@ private:
     bool activated_ = false;
     bool touched_ = false;
     qreal cursorScale_ = 1.0;
+    qreal chromeScale_ = 1.0;
+    QFont designedMenuFont_;
+    int designedMenuHeight_ = 0;
     bool voiceNoticeGiven_ = false;
 };

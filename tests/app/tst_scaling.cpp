@@ -1,9 +1,11 @@
 // The game window at any size: the design drawn at one scale and centred, sharp at every scale,
 // full screen and back with F11, opened to fit the screen, and a keypad beside the design once
 // the game is touched.
+#include "activation.h"
 #include "agentstage.h"
 #include "imagechecks.h"
 #include "look.h"
+#include "messageboxes.h"
 #include "recordingagent.h"
 #include "scriptedrandom.h"
 #include "surface.h"
@@ -13,7 +15,9 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -57,6 +61,14 @@ std::unique_ptr<Tavola> openGame(std::deque<int> numbers, QSize client = kDesign
         window->openWithin(workArea);
     window->show();
     window->activateWindow();
+    // A window larger than designed has a taller menu bar: as much more window, for the client.
+    for (int tries = 0; workArea.isNull() && tries < 4; ++tries) {
+        QCoreApplication::processEvents(); // the menu bar's new size laid out
+        const QSize missing = client - window->centralWidget()->size();
+        if (missing.isNull())
+            break;
+        window->resize(window->size() + missing);
+    }
     return window;
 }
 
@@ -255,11 +267,13 @@ void TestScaling::hatchRegularAtEveryScale()
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     QTRY_COMPARE(surfaceOf(*window)->size(), (QSizeF(kDesigned) * scale).toSize());
     const QRect bar = onSurface(*window, "Shape9");
-    const int border = int(std::ceil(2 * scale));
+    const int border = int(std::ceil(2 * scale)); // at least the border drawn
     const QRect hatch(bar.topLeft() + QPoint(border, border),
                       QPoint(onSurface(*window, "Text4").left() - 1, bar.bottom() - border));
     const QImage shot = surfaceOf(*window)->grab().toImage();
-    const int period = std::max(1, int(std::lround(8 * scale)));
+    // Merlin's stage may stand beside the design, which is then drawn smaller than the window.
+    const double drawn = double(element(*window, "design")->width()) / kDesigned.width();
+    const int period = std::max(1, int(std::lround(8 * drawn)));
     for (int y = hatch.top(); y <= hatch.bottom(); ++y) {
         // The gap's colour is the commoner one.
         QHash<QRgb, int> colours;
@@ -413,7 +427,8 @@ void TestScaling::sharpAtEveryScale()
 }
 
 // F11 in, a key, F11 out, a key: the answer, the focus, the bands and the score go on as they
-// were, and the answer is judged as ever.
+// were, and the answer is judged as ever. Full screen, the menu bar, its menus and the restart
+// question grow with the game; back at the designed size, they are as designed.
 void TestScaling::fullScreenKeepsTheGame()
 {
     const auto window = openGame({21, 6});
@@ -422,11 +437,44 @@ void TestScaling::fullScreenKeepsTheGame()
     Surface* surface = surfaceOf(*window);
     QVERIFY(surface->showsBands());
     const QSize before = surface->size();
+    QMenuBar* menuBar = window->menuBar();
+    const QSize designedMenu = menuBar->size();
+    const qreal designedPoints = menuBar->font().pointSizeF();
+    // The restart question's size, opened and answered No.
+    const auto question = [&] {
+        window->findChild<QAction*>(QStringLiteral("Next"))->trigger();
+        QMessageBox* box = nullptr;
+        if (!QTest::qWaitFor([&] { return (box = visibleBox(window.get())) != nullptr; }))
+            return QSize();
+        const QSize size = box->size();
+        box->button(QMessageBox::No)->click();
+        // No window manager here gives the window back its activation.
+        const bool closed = QTest::qWaitFor([&] { return !visibleBox(window.get()); });
+        return closed && makeActive(window.get()) ? size : QSize();
+    };
+    const QSize designedQuestion = question();
+    QVERIFY(!designedQuestion.isEmpty());
 
     QTest::keyClick(answer, Qt::Key_F11);
     QTRY_VERIFY(window->isFullScreen());
     QTRY_VERIFY(surface->size() != before);
     QVERIFY(surface->showsBands());
+    const double grown = std::min(1280.0 / 754, 1024.0 / (556 + designedMenu.height()));
+    QTRY_COMPARE(menuBar->font().pointSizeF(), designedPoints * grown);
+    // Its text as much larger, its margins not.
+    QTRY_VERIFY2(
+        menuBar->height() >= designedMenu.height() * 1.4,
+        qPrintable(QStringLiteral("%1 from %2").arg(menuBar->height()).arg(designedMenu.height())));
+    for (const QMenu* menu : menuBar->findChildren<QMenu*>())
+        QCOMPARE(menu->font().pointSizeF(), designedPoints * grown);
+    QCOMPARE(surface->geometry().top(), menuBar->geometry().bottom() + 1);
+    QCOMPARE(surface->geometry().bottom(), window->height() - 1);
+    const QSize grownQuestion = question();
+    QVERIFY2(grownQuestion.width() >= designedQuestion.width() * 1.5 &&
+                 grownQuestion.height() >= designedQuestion.height() * 1.5,
+             qPrintable(describe(QRect(QPoint(), grownQuestion)) + QStringLiteral(" from ") +
+                        describe(QRect(QPoint(), designedQuestion))));
+    QCOMPARE(QApplication::focusWidget(), answer);
     // The bands cover the new size, the first at its top and the last at its bottom.
     const QImage shot = surface->grab().toImage();
     QCOMPARE(shot.pixelColor(1, 0), QColor(180, 0, 0));
@@ -438,6 +486,8 @@ void TestScaling::fullScreenKeepsTheGame()
     QTest::keyClick(answer, Qt::Key_F11);
     QTRY_VERIFY(!window->isFullScreen());
     QTRY_COMPARE(surface->size(), before);
+    QCOMPARE(menuBar->size(), designedMenu);
+    QCOMPARE(question(), designedQuestion);
     QCOMPARE(QApplication::focusWidget(), answer);
     QTest::keyClick(answer, Qt::Key_1);
     QCOMPARE(answer->text(), QStringLiteral("21"));

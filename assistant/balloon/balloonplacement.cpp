@@ -3,13 +3,26 @@
 #include <QRegion>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <tuple>
 
 namespace {
 
 using Side = BalloonPlacement::Side;
-constexpr int kTail = BalloonPlacement::kTail;
-constexpr int kTipInset = 28; // from the body's end to the tail, on a balloon above or below
+constexpr int kTipInset = 28;   // from the body's end to the tail, on a balloon above or below
+constexpr int kBelowMouth = 12; // how far a balloon beside the figure reaches under its mouth
+
+// The tail's sizes at a scale.
+struct Tail {
+    int length;
+    int inset;
+    int belowMouth;
+    explicit Tail(qreal scale)
+        : length(int(std::lround(BalloonPlacement::kTail * scale)))
+        , inset(int(std::lround(kTipInset * scale)))
+        , belowMouth(int(std::lround(kBelowMouth * scale)))
+    {}
+};
 
 // Moves rect inside area; a rect larger than area keeps its top left corner on it.
 QRect clampInto(QRect rect, const QRect& area)
@@ -29,21 +42,23 @@ qint64 areaOf(const QRegion& region)
 
 // The balloon beside the art, before it is kept on the screen; variant 0 of a balloon above or
 // below reaches to the right of the head, variant 1 to the left.
-QRect besideArt(const QRect& art, QPoint mouth, QSize body, Side side, int variant)
+QRect besideArt(const QRect& art, QPoint mouth, QSize body, Side side, int variant, Tail tail)
 {
     switch (side) {
     case Side::Right:
-        return {QPoint(art.right() + 1, mouth.y() + 12 - body.height()),
-                QSize(body.width() + kTail, body.height())};
+        return {QPoint(art.right() + 1, mouth.y() + tail.belowMouth - body.height()),
+                QSize(body.width() + tail.length, body.height())};
     case Side::Left:
-        return {QPoint(art.left() - body.width() - kTail, mouth.y() + 12 - body.height()),
-                QSize(body.width() + kTail, body.height())};
+        return {QPoint(art.left() - body.width() - tail.length,
+                       mouth.y() + tail.belowMouth - body.height()),
+                QSize(body.width() + tail.length, body.height())};
     case Side::Above:
     case Side::Below: {
         const int left =
-            variant == 0 ? mouth.x() - kTipInset : mouth.x() + kTipInset - body.width() + 1;
-        const int top = side == Side::Above ? art.top() - body.height() - kTail : art.bottom() + 1;
-        return {QPoint(left, top), QSize(body.width(), body.height() + kTail)};
+            variant == 0 ? mouth.x() - tail.inset : mouth.x() + tail.inset - body.width() + 1;
+        const int top =
+            side == Side::Above ? art.top() - body.height() - tail.length : art.bottom() + 1;
+        return {QPoint(left, top), QSize(body.width(), body.height() + tail.length)};
     }
     }
     return {};
@@ -79,8 +94,10 @@ QRect BalloonPlacement::figureArt(const QRect& figure)
 
 BalloonPlacement::Choice BalloonPlacement::choose(const QRect& figure, const QList<QSize>& bodies,
                                                   const QRect& screen,
-                                                  const QList<QRect>& keepClear, Side previous)
+                                                  const QList<QRect>& keepClear, Side previous,
+                                                  qreal scale)
 {
+    const Tail tail(scale);
     const QRect art = figureArt(figure);
     const QPoint mouth(figure.left() + figure.width() / 2,
                        figure.top() + figure.height() * 45 / 100);
@@ -105,7 +122,7 @@ BalloonPlacement::Choice BalloonPlacement::choose(const QRect& figure, const QLi
                 candidate.side = side;
                 candidate.layout = layout;
                 candidate.rect =
-                    clampInto(besideArt(art, mouth, bodies[layout], side, variant), screen);
+                    clampInto(besideArt(art, mouth, bodies[layout], side, variant, tail), screen);
                 candidate.tip = tipOf(candidate.rect, mouth, side);
                 candidate.covered = areaOf(avoid.intersected(candidate.rect));
                 const auto candidateRank = rank(candidate, order, variant);

@@ -25,8 +25,9 @@ public:
 
     // bodies: the balloon without its tail, in the order preferred (the same words wrapped to
     // several widths). figure: the figure's window, whose art leaves a margin at its sides.
+    // scale: the figure's and the words' size, to which the tail is drawn.
     static Choice choose(const QRect& figure, const QList<QSize>& bodies, const QRect& screen,
-                         const QList<QRect>& keepClear, Side previous);
+                         const QList<QRect>& keepClear, Side previous, qreal scale = 1.0);
     // The part of the figure's window its art takes up, which the balloon keeps clear as well.
     static QRect figureArt(const QRect& figure);
 };

@@ -97,8 +97,9 @@ void BalloonWindow::measure()
     for (const int width : kTextWidths) {
         const QRect needed = fontMetrics().boundingRect(QRect(0, 0, qRound(width * scale_), 4000),
                                                         Qt::TextWordWrap, text_);
-        bodies_.append(QSize(std::max(needed.width(), 40) + 2 * kPadding,
-                             std::max(needed.height(), fontMetrics().height()) + 2 * kPadding));
+        bodies_.append(
+            QSize(std::max(needed.width(), scaled(40)) + 2 * scaled(kPadding),
+                  std::max(needed.height(), fontMetrics().height()) + 2 * scaled(kPadding)));
     }
 }
 
@@ -108,9 +109,9 @@ void BalloonWindow::follow(const QRect& figure)
     if (bodies_.isEmpty())
         return;
     const BalloonPlacement::Choice choice =
-        !area_.isNull()
-            ? BalloonPlacement::choose(figure, bodies_, area_, {}, side_)
-            : BalloonPlacement::choose(figure, bodies_, screenArea(figure), hostWindows(), side_);
+        !area_.isNull() ? BalloonPlacement::choose(figure, bodies_, area_, {}, side_, scale_)
+                        : BalloonPlacement::choose(figure, bodies_, screenArea(figure),
+                                                   hostWindows(), side_, scale_);
     side_ = choice.side;
     tip_ = choice.tip - choice.rect.topLeft();
     setGeometry(choice.rect);
@@ -153,40 +154,44 @@ QRect BalloonWindow::body() const
 {
     switch (side_) {
     case BalloonPlacement::Side::Right:
-        return rect().adjusted(kTail, 0, 0, 0);
+        return rect().adjusted(scaled(kTail), 0, 0, 0);
     case BalloonPlacement::Side::Left:
-        return rect().adjusted(0, 0, -kTail, 0);
+        return rect().adjusted(0, 0, -scaled(kTail), 0);
     case BalloonPlacement::Side::Above:
-        return rect().adjusted(0, 0, 0, -kTail);
+        return rect().adjusted(0, 0, 0, -scaled(kTail));
     case BalloonPlacement::Side::Below:
-        return rect().adjusted(0, kTail, 0, 0);
+        return rect().adjusted(0, scaled(kTail), 0, 0);
     }
     return rect();
 }
 
 QRect BalloonWindow::textArea() const
 {
-    return body().adjusted(kPadding, kPadding, -kPadding, -kPadding);
+    const int padding = scaled(kPadding);
+    return body().adjusted(padding, padding, -padding, -padding);
 }
 
 QPainterPath BalloonWindow::outline() const
 {
     using Side = BalloonPlacement::Side;
     const QRectF round = QRectF(body()).adjusted(1, 1, -1, -1);
+    const qreal radius = kRadius * scale_;
     QPainterPath path;
-    path.addRoundedRect(round, kRadius, kRadius);
+    path.addRoundedRect(round, radius, radius);
     const QRectF inside = QRectF(rect()).adjusted(1, 1, -1, -1);
     const QPointF tip(std::clamp<double>(tip_.x(), inside.left(), inside.right()),
                       std::clamp<double>(tip_.y(), inside.top(), inside.bottom()));
     // The tail leaves the straight part of the edge facing the figure a little before the tip,
     // towards the middle of the balloon, and ends at the tip.
-    constexpr double halfBase = 6;
+    const double halfBase = 6 * scale_;
     const bool sideways = side_ == Side::Right || side_ == Side::Left;
-    const double from = (sideways ? round.top() : round.left()) + kRadius + halfBase;
-    const double to = (sideways ? round.bottom() : round.right()) - kRadius - halfBase;
+    const double from = (sideways ? round.top() : round.left()) + radius + halfBase;
+    const double to = (sideways ? round.bottom() : round.right()) - radius - halfBase;
     const double along = sideways ? tip.y() : tip.x();
     const double middle = sideways ? round.center().y() : round.center().x();
-    const double base = std::clamp(along + (middle < along ? -8.0 : 8.0), from, std::max(from, to));
+    const double lean = 8 * scale_;
+    const double base =
+        std::clamp(along + (middle < along ? -lean : lean), from, std::max(from, to));
     double edge = 0;
     switch (side_) {
     case Side::Right:
@@ -217,7 +222,7 @@ void BalloonWindow::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(0x3b, 0x2a, 0x6b), 2));
+    painter.setPen(QPen(QColor(0x3b, 0x2a, 0x6b), 2 * scale_));
     painter.setBrush(QColor(0xff, 0xfb, 0xe8));
     painter.drawPath(outline());
     painter.setPen(QColor(0x2b, 0x1d, 0x3f));

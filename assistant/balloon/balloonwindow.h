@@ -7,6 +7,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <cmath>
+
 // The speech balloon: a frameless window next to the figure holding what the character says,
 // shaped like a cartoon balloon whose tail points at the figure's mouth.
 class BalloonWindow : public QWidget {
@@ -37,6 +39,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // A length of the balloon's design at its scale.
+    int scaled(int designed) const { return int(std::lround(designed * scale_)); }
     QPainterPath outline() const;
     QRect body() const;
     QRect textArea() const;

@@ -59,6 +59,7 @@ class TestBalloon : public QObject {
 private slots:
     void placementCoversLeast_data();
     void placementCoversLeast();
+    void growsWithItsWords();
     void screenReadersReadTheWords();
     void theWordHeardIsMarked();
 
@@ -158,6 +159,31 @@ void TestBalloon::placementCoversLeast()
     QCOMPARE(choice.side, side);
     QCOMPARE(choice.layout, layout);
     QCOMPARE(choice.covered, covered);
+}
+
+// At twice the scale, beside a figure twice as large, the whole balloon is twice as large: its
+// words, their margins and its tail, each side of it within the rounding of the words' widths.
+void TestBalloon::growsWithItsWords()
+{
+    const QString greeting = QStringLiteral(
+        "Ciao. Vuoi giocare con me con l'abaco? E allora che il gioco abbia inizio.");
+    const QRect area(0, 0, 4000, 3000);
+    QSize sizes[2];
+    for (const int scale : {1, 2}) {
+        BalloonWindow balloon;
+        balloon.setScale(scale);
+        balloon.keepWithin(area);
+        balloon.showText(greeting, QRect(QPoint(1000, 1000), QSize(164, 205) * scale));
+        sizes[scale - 1] = balloon.size();
+    }
+    const QSize twice = sizes[0] * 2;
+    QVERIFY2(std::abs(sizes[1].width() - twice.width()) <= twice.width() / 20 &&
+                 std::abs(sizes[1].height() - twice.height()) <= twice.height() / 20,
+             qPrintable(QStringLiteral("%1x%2 at 2, %3x%4 at 1")
+                            .arg(sizes[1].width())
+                            .arg(sizes[1].height())
+                            .arg(sizes[0].width())
+                            .arg(sizes[0].height())));
 }
 
 // Whether each change is announced on the bus is seen by the end-to-end test: offscreen,

@@ -47,8 +47,9 @@ const QString merlinName = QStringLiteral("Merlin");
 const QString merlinFile = QStringLiteral("C:\\WINDOWS\\msagent\\chars\\Merlin.acs");
 constexpr QPoint merlinPlace(630, 175);
 constexpr int merlinHeight = 205;
-// What a window manager's frame takes, until the window has one: borders and a title bar.
-constexpr QMargins usualFrame(4, 28, 4, 4);
+// What a window manager's frame takes, until the window has one: borders and a title bar, at
+// least as wide as openbox's, mutter's and kwin's (openbox's lower edge is 5 px).
+constexpr QMargins usualFrame(8, 32, 8, 8);
 constexpr qreal keyMillimetres = 15; // a child's fingertip
 constexpr int designedKeySide = 48;  // in designed pixels: the keys grow with the game
 
@@ -192,6 +193,9 @@ void Tavola::layoutBoard()
     ui.design->setScale(layout.scale, layout.design.topLeft());
     ui.keypad->setGeometry(layout.keypad);
     ui.keypad->setVisible(!layout.keypad.isNull());
+    // Hidden before it shrinks to nothing; shown once it stands where it will.
+    if (layout.stage.isNull())
+        ui.stage->hide();
     ui.stage->setGeometry(layout.stage);
     ui.stage->setVisible(!layout.stage.isNull());
     // Pointers as large as what they point at.

@@ -175,6 +175,9 @@ void AgentCharacter::takeStage()
         balloon_->setParent(nullptr, balloonFlags_);
         figure_->setAttribute(Qt::WA_TransparentForMouseEvents, false);
         balloon_->keepWithin({});
+        // As tall as asked again, where the board had no room for that.
+        if (askedHeight_ > 0)
+            figure_->setFigureHeight(int(std::lround(askedHeight_ * scale_)));
         if (onStage_) {
             companion_->attach(figure_.get());
             companion_->attach(balloon_.get());
@@ -197,6 +200,8 @@ void AgentCharacter::takeStage()
 void AgentCharacter::standOnBoard()
 {
     const QRect area = stage_.board->rect();
+    if (area.isEmpty())
+        return;
     balloon_->keepWithin(area);
     const int asked =
         askedHeight_ > 0 ? int(std::lround(askedHeight_ * scale_)) : figure_->height();

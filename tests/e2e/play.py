@@ -207,9 +207,12 @@ MARK = (0xFF, 0xD5, 0x4F)  # the colour behind the word being said
 ROOTLESS = os.environ.get("PERLOBIN_E2E_ROOTLESS")  # XWayland: the root window shows nothing
 # Where windows cannot be placed, Merlin is drawn inside the game window, with no window of his own.
 INSIDE = os.environ.get("PERLOBIN_E2E_INSIDE")
+# A shape of screen and window the game is played in, instead of the whole game.
+SHAPE = os.environ.get("PERLOBIN_E2E_SHAPE")
 
 def balloon(app):
-    return find(app, pyatspi.ROLE_NOTIFICATION, deep=bool(INSIDE))
+    # In a shape of screen, beside the game or on its board.
+    return find(app, pyatspi.ROLE_NOTIFICATION, deep=bool(INSIDE or SHAPE))
 
 def extents(obj):
     return tuple(obj.queryComponent().getExtents(pyatspi.DESKTOP_COORDS))
@@ -377,7 +380,7 @@ COLUMNS = ("Sedicine", "Ottine", "Quartine", "Duine", "Unità")
 
 def clear_of_what_is_read(pid, main, frame, when):
     """Merlin drawn inside the game window: no window of his own, and neither his figure nor his
-    balloon on the column titles, the numeral, the verdict's bar or the answer box."""
+    balloon on any element of the game."""
     if NATIVE:
         tops = [w.name for w in kids(APP[0]) if w.getState().contains(SHOWING)]
         check(tops == ["Perlobin"], f"{when}: windows of the game besides its own: {tops}")
@@ -385,10 +388,7 @@ def clear_of_what_is_read(pid, main, frame, when):
         check(xdotool("search", "--onlyvisible", "--pid", str(pid)) == [main],
               f"{when}: windows of the game besides its own: "
               f"{xdotool('search', '--onlyvisible', '--pid', str(pid))}")
-    read = [o for o in tree(frame) if o.getState().contains(SHOWING) and (
-        (o.getRole() == pyatspi.ROLE_LABEL and o.name in COLUMNS) or
-        (o.getRole() == pyatspi.ROLE_LABEL and o.name.startswith("Sbagliato")) or
-        (o.getRole() == pyatspi.ROLE_TEXT))]
+    read = elements(frame)
     check(len([o for o in read if o.name in COLUMNS]) == 5, f"{when}: the column titles")
     for merlin in (find(frame, None, "Merlin"), find(frame, pyatspi.ROLE_NOTIFICATION)):
         if merlin:
@@ -599,5 +599,161 @@ def play(pid, path, start):
     print(f"  {box.name!r}: {prompt.name!r}")
     keys("^Data ", "Return")
 
+SCREEN_SIZE = tuple(map(int, os.environ.get("PERLOBIN_E2E_SCREEN_SIZE", "1280x1024").split("x")))
+PANEL = int(os.environ.get("PERLOBIN_E2E_PANEL", "0"))
+TOUCH = os.environ.get("PERLOBIN_E2E_TOUCH")
+
+def merlin_parts(app, frame):
+    """Merlin's figure and, while he speaks, his balloon: beside the game or on its board."""
+    figure = find(frame, None, "Merlin") or find(app, None, "Merlin", deep=False)
+    return [o for o in (figure, balloon(app)) if o]
+
+def elements(frame):
+    """Every element of the game on the screen: the showing objects with no children, Merlin's
+    own left out."""
+    return [o for o in tree(frame) if o.childCount == 0 and o.getState().contains(SHOWING)
+            and o.name != "Merlin" and o.getRole() != pyatspi.ROLE_NOTIFICATION
+            and extents(o)[2] > 0 and extents(o)[3] > 0]
+
+def clear_of_the_game(app, frame, when):
+    """Merlin's figure and balloon on no element of the game, and inside the work area."""
+    parts = merlin_parts(app, frame)
+    check(len(parts) == 2, f"{when}: Merlin and his balloon: {[o.name[:20] for o in parts]}")
+    area = (0, PANEL, SCREEN_SIZE[0], SCREEN_SIZE[1] - PANEL)
+    shown = elements(frame)
+    check(len(shown) >= 20, f"{when}: only {len(shown)} elements")
+    for part in parts:
+        x, y, w, h = extents(part)
+        check(area[0] <= x and area[1] <= y and x + w <= area[0] + area[2]
+              and y + h <= area[1] + area[3],
+              f"{when}: {part.name[:20]!r} at {(x, y, w, h)}, outside the work area {area}")
+        for o in shown:
+            check(not overlap((x, y, w, h), extents(o)), f"{when}: {part.name[:20]!r} at "
+                  f"{(x, y, w, h)} over {o.getRoleName()} {o.name!r} at {extents(o)}")
+    return extents(parts[0])
+
+def tap(at):
+    """A finger on the screen at `at` and off it again, as a TUIO touch screen sends it."""
+    import socket
+
+    def osc(address, *args):
+        def padded(b):
+            return b + b"\0" * (4 - len(b) % 4)
+        tags = "," + "".join("i" if isinstance(a, int) else "f" if isinstance(a, float) else "s"
+                             for a in args)
+        body = b"".join(struct.pack(">i", a) if isinstance(a, int) else
+                        struct.pack(">f", a) if isinstance(a, float) else padded(a.encode())
+                        for a in args)
+        return padded(address.encode()) + padded(tags.encode()) + body
+
+    def bundle(*messages):  # "immediately": time tag 1
+        return b"#bundle\0" + struct.pack(">Q", 1) + b"".join(
+            struct.pack(">i", len(m)) + m for m in messages)
+
+    x, y = at[0] / SCREEN_SIZE[0], at[1] / SCREEN_SIZE[1]
+    sender = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    for frame, alive in ((1, [7]), (2, [7]), (3, [])):
+        messages = [osc("/tuio/2Dcur", "source", "perlobin-e2e"),
+                    osc("/tuio/2Dcur", "alive", *alive)]
+        if alive:
+            messages.append(osc("/tuio/2Dcur", "set", 7, x, y, 0.0, 0.0, 0.0))
+        messages.append(osc("/tuio/2Dcur", "fseq", frame))
+        sender.sendto(bundle(*messages), ("127.0.0.1", 3333))
+        time.sleep(0.05)
+
+def play_shape(pid):
+    """The game in a shape of screen and window: full screen, maximised under a panel, at the
+    screen's right edge, twice its size. While Merlin greets and while he corrects, neither he
+    nor his balloon is on any element of the game or outside the work area; after full screen
+    and back he stands exactly where he stood."""
+    PID.append(pid)
+    main = poll("a visible window Perlobin", lambda: window("^Perlobin$"))
+    app = poll("the game on the accessibility bus", lambda: (next(
+        (a for a in kids(pyatspi.Registry.getDesktop(0)) if a.get_process_id() == pid), None), pid))
+    app.set_cache_mask(Atspi.Cache.NONE)
+    APP.append(app)
+    frame = poll("the frame Perlobin", top(app, pyatspi.ROLE_FRAME, "Perlobin"))
+    poll("the greeting in the balloon", says(app, lambda t: t == GREETING))
+    figure = poll("Merlin", lambda: (len(merlin_parts(app, frame)) == 2
+                                     and extents(merlin_parts(app, frame)[0]), "not there"))
+    print(f"1. {SHAPE} on a {SCREEN_SIZE[0]}x{SCREEN_SIZE[1]} screen"
+          f"{f', a {PANEL}-px panel' if PANEL else ''}{', touch' if TOUCH else ''}")
+    size = extents(frame)
+    if PANEL:
+        # Opened within the work area, frame and all.
+        props = subprocess.run(["xprop", "-id", main, "_NET_FRAME_EXTENTS"],
+                               capture_output=True, text=True).stdout
+        left, right, top_, bottom = map(int, re.findall(r"\d+", props.split("=")[-1]))
+        x, y, w, h = geometry(main)
+        outer = (x - left, y - top_, w + left + right, h + top_ + bottom)
+        print(f"   the window's frame at {outer}, its edges {(left, right, top_, bottom)}")
+        check(outer[0] >= 0 and outer[1] >= PANEL and outer[0] + outer[2] <= SCREEN_SIZE[0]
+              and outer[1] + outer[3] <= SCREEN_SIZE[1],
+              f"the window's frame at {outer}, outside the work area below a {PANEL}-px panel")
+    if SHAPE == "full screen":
+        keys("^Perlobin$", "F11")
+        poll("the game full screen", lambda: (extents(frame)[2:] == SCREEN_SIZE, extents(frame)))
+    elif SHAPE == "maximised":
+        keys("^Perlobin$", "super+Up")
+        poll("the game maximised", lambda: (extents(frame)[2] >= SCREEN_SIZE[0] - 16,
+                                            extents(frame)))
+    elif SHAPE == "right edge":
+        xdotool("windowmove", main, str(SCREEN_SIZE[0] - size[2] - 5), str(size[1]))
+        poll("the game at the right edge", lambda: (
+            extents(frame)[0] + extents(frame)[2] >= SCREEN_SIZE[0] - 10, extents(frame)))
+    elif SHAPE == "twice":
+        xdotool("windowsize", main, str(2 * size[2]), str(2 * size[3]))
+        poll("the game twice its size", lambda: (extents(frame)[2] == 2 * size[2], extents(frame)))
+    placed = poll("Merlin placed anew", lambda: (
+        extents(merlin_parts(app, frame)[0]) != figure and extents(merlin_parts(app, frame)[0]),
+        extents(merlin_parts(app, frame)[0])))
+    print(f"   the game at {extents(frame)}, Merlin at {placed}")
+    time.sleep(0.5)  # his glide, if any, over
+    clear_of_the_game(app, frame, "at the greeting")
+
+    print("2. a wrong answer: the correction, clear of the game")
+    answer = find(frame, pyatspi.ROLE_TEXT, "La tua risposta")
+    if TOUCH:
+        key = poll("the keypad's 0", lambda: (find(frame, pyatspi.ROLE_PUSH_BUTTON, "0"),
+                                              [o.name for o in elements(frame)][-14:]))
+        x, y, w, h = extents(key)
+        tap((x + w // 2, y + h // 2))
+        poll("0 tapped into the answer box", lambda: (text(answer) == "0", text(answer)))
+        keys("^Perlobin$", "Return")
+    else:
+        keys("^Perlobin$", "0", "Return")
+    poll("the correction in the balloon", says(app, lambda t: t == LEAD))
+    clear_of_the_game(app, frame, "at the correction")
+
+    if SHAPE == "full screen":
+        print("3. full screen and back, twice: Merlin where he stood, the keypad too once touched")
+        def figure_at():
+            return extents(merlin_parts(app, frame)[0])
+
+        def settled():  # the same place twice, a glide's length apart
+            before = figure_at()
+            time.sleep(0.6)
+            return figure_at() == before and before, before
+        for turn in range(2):
+            keys("^Perlobin$", "F11")
+            poll("the game back at its size", lambda: (extents(frame) == size, extents(frame)))
+            back = poll("Merlin at rest", settled)
+            if turn == 0 and not TOUCH:
+                check(back == figure, f"Merlin at {back}, where he stood at {figure}")
+            elif turn == 1:
+                check(back == stood, f"Merlin at {back}, where he stood at {stood}")
+            stood = back
+            if turn == 0:
+                keys("^Perlobin$", "F11")
+                poll("the game full screen", lambda: (extents(frame)[2:] == SCREEN_SIZE,
+                                                      extents(frame)))
+
+    keys("^Perlobin$", "alt+x")
+    poll("the farewell", top(app, pyatspi.ROLE_ALERT, "Data .+"))
+    keys("^Data ", "Return")
+
 if __name__ == "__main__":
-    play(int(sys.argv[1]), sys.argv[2], int(sys.argv[3]) & ~1)
+    if SHAPE:
+        play_shape(int(sys.argv[1]))
+    else:
+        play(int(sys.argv[1]), sys.argv[2], int(sys.argv[3]) & ~1)

@@ -4,6 +4,9 @@
 # With a window manager (openbox, say), it also checks that Merlin belongs to the game window.
 # With a PLATFORM, the desktop is a Wayland compositor with XWayland, and the game runs on that
 # Qt platform ("default": the game's own choice).
+# With PERLOBIN_E2E_SHAPE, the game is played in a shape of screen and window instead (see
+# play.py): on a screen PERLOBIN_E2E_SCREEN_SIZE large, with a panel PERLOBIN_E2E_PANEL pixels
+# high along its top, and with a touch screen (Qt's TUIO plugin) where PERLOBIN_E2E_TOUCH is set.
 # Usage: run_e2e.sh PATH-TO-PERLOBIN [WINDOW-MANAGER-COMMAND [PLATFORM]]
 set -euo pipefail
 # A private session bus, so that nothing started on it outlives the test; dbus-run-session passes
@@ -81,10 +84,26 @@ xwayland_display() {
     grep -oE '(listening on|public X11) display :[0-9]+' "$work/wm.log" | grep -oE ':[0-9]+$'
 }
 
+screen_size=${PERLOBIN_E2E_SCREEN_SIZE:-1280x1024} # a school's screen, with room beside the game
+if [ -n "${PERLOBIN_E2E_PANEL:-}" ]; then
+    # openbox keeps the panel's strip out of the work area; Super+Up maximises.
+    cat >"$work/openbox.xml" <<XML
+<?xml version="1.0"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <margins><top>$PERLOBIN_E2E_PANEL</top><bottom>0</bottom><left>0</left><right>0</right></margins>
+  <keyboard><keybind key="W-Up"><action name="Maximize"/></keybind></keyboard>
+</openbox_config>
+XML
+    PERLOBIN_E2E_WM="$PERLOBIN_E2E_WM --config-file $work/openbox.xml"
+fi
+if [ -n "${PERLOBIN_E2E_TOUCH:-}" ]; then
+    # A touch screen fed over UDP (port 3333) by the test.
+    export QT_QPA_GENERIC_PLUGINS=tuiotouch
+fi
+
 if [ -z "$platform" ]; then
     # -displayfd: the server takes the first free display and says which.
-    # A school's screen, with room for Merlin and his balloon beside the game.
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" \
+    Xvfb -displayfd 3 -screen 0 "${screen_size}x24" -nolisten tcp -noreset 3>"$work/display" \
         2>"$work/xvfb.log" &
     pids+=($!)
     wait_for "X server" 20 test -s "$work/display"

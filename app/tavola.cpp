@@ -29,6 +29,7 @@
 #include <QApplication>
 #include <QDate>
 #include <QInputDevice>
+#include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QLocale>
@@ -36,6 +37,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QStyle>
 #include <QTime>
 #include <QWindow>
 
@@ -501,8 +503,13 @@ QMessageBox* Tavola::openBox(QMessageBox::Icon icon, const QString& title, const
     auto* box = new QMessageBox(icon, title, prompt, buttons, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     // Its label and buttons hold fonts of their own; its margins grow too.
+    // Each from its own font as it was: a part takes its parent's grown font as soon as it is set.
+    QList<std::pair<QWidget*, QFont>> parts;
     for (QWidget* part : box->findChildren<QWidget*>())
-        part->setFont(grown(part->font()));
+        parts.append({part, part->font()});
+    for (const auto& [part, font] : parts)
+        part->setFont(grown(font));
+    growIcon(box);
     if (QLayout* layout = box->layout()) {
         const QMargins margins = layout->contentsMargins();
         layout->setContentsMargins(
@@ -511,6 +518,42 @@ QMessageBox* Tavola::openBox(QMessageBox::Icon icon, const QString& title, const
     }
     box->open();
     return box;
+}
+
+// The box's icon drawn anew at the grown size, sharp.
+void Tavola::growIcon(QMessageBox* box) const
+{
+    QStyle::StandardPixmap kind;
+    switch (box->icon()) {
+    case QMessageBox::Question:
+        kind = QStyle::SP_MessageBoxQuestion;
+        break;
+    case QMessageBox::Information:
+        kind = QStyle::SP_MessageBoxInformation;
+        break;
+    case QMessageBox::Warning:
+        kind = QStyle::SP_MessageBoxWarning;
+        break;
+    case QMessageBox::Critical:
+        kind = QStyle::SP_MessageBoxCritical;
+        break;
+    default:
+        return;
+    }
+    auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label"));
+    if (!label || chromeScale_ <= 1.0)
+        return;
+    const qreal ratio = box->devicePixelRatioF();
+    const int grownSide =
+        int(std::lround(label->pixmap().deviceIndependentSize().width() * chromeScale_ * ratio));
+    // The style's largest picture, enlarged where it has none as large.
+    QPixmap picture =
+        box->style()
+            ->standardIcon(kind, nullptr, box)
+            .pixmap(QSize(grownSide, grownSide) / ratio, ratio)
+            .scaled(grownSide, grownSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    picture.setDevicePixelRatio(ratio);
+    label->setPixmap(picture);
 }
 
 template <typename Handler> void Tavola::guarded(Handler&& handler)

@@ -87,6 +87,7 @@ private:
     void layoutBoard();
     void growChrome();
     QFont grown(QFont font) const;
+    void growIcon(QMessageBox* box) const;
     BoardLayout boardLayout(QSize client);
     static void addStage(BoardLayout::Pieces& pieces);
     QSize keypadSize(QSize client);

@@ -440,19 +440,19 @@ void TestScaling::fullScreenKeepsTheGame()
     QMenuBar* menuBar = window->menuBar();
     const QSize designedMenu = menuBar->size();
     const qreal designedPoints = menuBar->font().pointSizeF();
-    // The restart question's size, opened and answered No.
+    // The restart question's size and its No's font, opened and answered No.
     const auto question = [&] {
         window->findChild<QAction*>(QStringLiteral("Next"))->trigger();
         QMessageBox* box = nullptr;
         if (!QTest::qWaitFor([&] { return (box = visibleBox(window.get())) != nullptr; }))
-            return QSize();
-        const QSize size = box->size();
+            return std::pair(QSize(), 0.0);
+        const auto seen = std::pair(box->size(), box->button(QMessageBox::No)->font().pointSizeF());
         box->button(QMessageBox::No)->click();
         // No window manager here gives the window back its activation.
         const bool closed = QTest::qWaitFor([&] { return !visibleBox(window.get()); });
-        return closed && makeActive(window.get()) ? size : QSize();
+        return closed && makeActive(window.get()) ? seen : std::pair(QSize(), 0.0);
     };
-    const QSize designedQuestion = question();
+    const auto [designedQuestion, designedButton] = question();
     QVERIFY(!designedQuestion.isEmpty());
 
     QTest::keyClick(answer, Qt::Key_F11);
@@ -469,9 +469,11 @@ void TestScaling::fullScreenKeepsTheGame()
         QCOMPARE(menu->font().pointSizeF(), designedPoints * grown);
     QCOMPARE(surface->geometry().top(), menuBar->geometry().bottom() + 1);
     QCOMPARE(surface->geometry().bottom(), window->height() - 1);
-    const QSize grownQuestion = question();
-    QVERIFY2(grownQuestion.width() >= designedQuestion.width() * 1.5 &&
-                 grownQuestion.height() >= designedQuestion.height() * 1.5,
+    // Its words and buttons as much larger; its icon and the style's margins less.
+    const auto [grownQuestion, grownButton] = question();
+    QCOMPARE(grownButton, designedButton * grown);
+    QVERIFY2(grownQuestion.width() >= designedQuestion.width() * 1.3 &&
+                 grownQuestion.height() >= designedQuestion.height() * 1.3,
              qPrintable(describe(QRect(QPoint(), grownQuestion)) + QStringLiteral(" from ") +
                         describe(QRect(QPoint(), designedQuestion))));
     QCOMPARE(QApplication::focusWidget(), answer);
@@ -487,7 +489,7 @@ void TestScaling::fullScreenKeepsTheGame()
     QTRY_VERIFY(!window->isFullScreen());
     QTRY_COMPARE(surface->size(), before);
     QCOMPARE(menuBar->size(), designedMenu);
-    QCOMPARE(question(), designedQuestion);
+    QCOMPARE(question(), std::pair(designedQuestion, designedButton));
     QCOMPARE(QApplication::focusWidget(), answer);
     QTest::keyClick(answer, Qt::Key_1);
     QCOMPARE(answer->text(), QStringLiteral("21"));

@@ -520,9 +520,12 @@ QMessageBox* Tavola::openBox(QMessageBox::Icon icon, const QString& title, const
     return box;
 }
 
-// The box's icon drawn anew at the grown size, sharp.
+// The box's icon drawn anew at the grown size, from the style's largest picture.
 void Tavola::growIcon(QMessageBox* box) const
 {
+    auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label"));
+    if (!label || chromeScale_ <= 1.0)
+        return;
     QStyle::StandardPixmap kind;
     switch (box->icon()) {
     case QMessageBox::Question:
@@ -540,9 +543,6 @@ void Tavola::growIcon(QMessageBox* box) const
     default:
         return;
     }
-    auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label"));
-    if (!label || chromeScale_ <= 1.0)
-        return;
     const qreal ratio = box->devicePixelRatioF();
     const int grownSide =
         int(std::lround(label->pixmap().deviceIndependentSize().width() * chromeScale_ * ratio));

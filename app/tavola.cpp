@@ -406,6 +406,7 @@ void Tavola::dealExercise()
     ui.Text3->setFocus();
     paintScoreBackground();
     ui.Text4->setText(numeral);
+    ui.describeColumns();
 }
 
 void Tavola::verifica()

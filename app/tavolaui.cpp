@@ -5,9 +5,11 @@
 #include "designarea.h"
 #include "keypad.h"
 #include "look.h"
+#include "numeralbox.h"
 #include "picturebutton.h"
 #include "pictures.h"
 #include "shapeelement.h"
+#include "silentaccessible.h"
 #include "surface.h"
 #include "twips.h"
 
@@ -222,17 +224,48 @@ void TavolaUi::setupShapesAndLabels()
               Qt::AlignHCenter});
     label(s, {"Label8", QStringLiteral("Sedicine"), twipsRect(480, 240, 1335, 375), title,
               Qt::AlignHCenter});
-    label(s, {"Label9", QStringLiteral("2"), twipsRect(8160, 1800, 735, 855),
-              designFont(sansSerif, 18), Qt::AlignLeft, QColor(255, 0, 0)});
-    label(s, {"Label10", QStringLiteral("2"), twipsRect(9960, 3360, 615, 495), base});
-    label(s, {"Label11", QStringLiteral("0"), twipsRect(10200, 3120, 255, 375), title});
-    label(s, {"Label12", QStringLiteral("2"), twipsRect(7800, 3360, 495, 615), base});
-    label(s, {"Label13", QStringLiteral("2"), twipsRect(5400, 3360, 375, 495), base});
-    label(s, {"Label14", QStringLiteral("2"), twipsRect(5640, 3120, 255, 375), title});
-    label(s, {"Label15", QStringLiteral("2"), twipsRect(3120, 3360, 495, 615), base});
-    label(s, {"Label16", QStringLiteral("3"), twipsRect(3360, 3120, 255, 375), title});
-    label(s, {"Label17", QStringLiteral("2"), twipsRect(840, 3360, 495, 495), base});
-    label(s, {"Label18", QStringLiteral("4"), twipsRect(1080, 3120, 255, 375), title});
+    // A screen reader hears each 2 say its power in words; the exponents, and the red 2 by the
+    // twos' rod, are for the eye alone.
+    const auto power = [](CaptionLabel* two, const char* words) {
+        two->setAccessibleName(QString::fromUtf8(words));
+    };
+    SilentAccessible::silence(
+        label(s, {"Label9", QStringLiteral("2"), twipsRect(8160, 1800, 735, 855),
+                  designFont(sansSerif, 18), Qt::AlignLeft, QColor(255, 0, 0)}));
+    power(label(s, {"Label10", QStringLiteral("2"), twipsRect(9960, 3360, 615, 495), base}),
+          "2 alla 0");
+    SilentAccessible::silence(
+        label(s, {"Label11", QStringLiteral("0"), twipsRect(10200, 3120, 255, 375), title}));
+    power(label(s, {"Label12", QStringLiteral("2"), twipsRect(7800, 3360, 495, 615), base}),
+          "2 alla 1");
+    power(label(s, {"Label13", QStringLiteral("2"), twipsRect(5400, 3360, 375, 495), base}),
+          "2 alla 2");
+    SilentAccessible::silence(
+        label(s, {"Label14", QStringLiteral("2"), twipsRect(5640, 3120, 255, 375), title}));
+    power(label(s, {"Label15", QStringLiteral("2"), twipsRect(3120, 3360, 495, 615), base}),
+          "2 alla 3");
+    SilentAccessible::silence(
+        label(s, {"Label16", QStringLiteral("3"), twipsRect(3360, 3120, 255, 375), title}));
+    power(label(s, {"Label17", QStringLiteral("2"), twipsRect(840, 3360, 495, 495), base}),
+          "2 alla 4");
+    SilentAccessible::silence(
+        label(s, {"Label18", QStringLiteral("4"), twipsRect(1080, 3120, 255, 375), title}));
+}
+
+// Each column's title tells a screen reader whether its bead is there.
+void TavolaUi::describeColumns()
+{
+    const std::pair<const char*, ShapeElement*> columns[] = {{"Label8", Shape8[0]},
+                                                             {"Label7", Shape6[1]},
+                                                             {"Label5", Shape5[1]},
+                                                             {"Label4", Shape4[1]},
+                                                             {"Label2", Shape3[1]}};
+    for (const auto& [title, bead] : columns) {
+        auto* label = design->findChild<CaptionLabel*>(QLatin1String(title));
+        label->setAccessibleName(label->text() + (bead->isHidden()
+                                                      ? QStringLiteral(": nessuna pallina")
+                                                      : QStringLiteral(": pallina")));
+    }
 }
 
 void TavolaUi::setupWindowedElements()
@@ -263,11 +296,11 @@ void TavolaUi::setupWindowedElements()
     Text3->setToolTip(QStringLiteral("Scrivi il numero e poi premi  il tasto Return (Invio)"));
     Text3->setAccessibleName(QStringLiteral("La tua risposta")); // the tool tip describes it
 
-    Text4 = textBox(s, new QLineEdit(s), "Text4", twipsRect(2760, 600, 5535, 1200), QString(), big);
+    Text4 =
+        textBox(s, new NumeralBox(s), "Text4", twipsRect(2760, 600, 5535, 1200), QString(), big);
     Text4->setAlignment(Qt::AlignCenter);
     setColours(Text4, QColor(255, 255, 128), systemColour(SystemColour::WindowText));
     Text4->setAccessibleName(QStringLiteral("Numero in base 2"));
-    Text4->setReadOnly(true); // to be read, selected and copied, never typed over
 
     cmdNext = button(s, "cmdNext", QStringLiteral("&Nuovo calcolo"),
                      twipsRect(480, 7320, 1815, 855), QColor(255, 128, 255));

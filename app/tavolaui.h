@@ -52,6 +52,8 @@ struct TavolaUi {
     QAction* Next = nullptr;
 
     void setupUi(QMainWindow* window);
+    // Tells a screen reader which columns hold a bead, as the beads now show.
+    void describeColumns();
 
 private:
     void setupShapesAndLabels();

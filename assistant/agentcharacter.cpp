@@ -234,6 +234,13 @@ QString AgentCharacter::balloonText() const
     return balloon_ && balloon_->isVisible() ? balloon_->text() : QString();
 }
 
+std::optional<std::pair<int, int>> AgentCharacter::balloonMark() const
+{
+    if (!balloon_ || !balloon_->isVisible() || balloon_->markedStart() < 0)
+        return std::nullopt;
+    return std::pair(balloon_->markedStart(), balloon_->markedStart() + balloon_->markedLength());
+}
+
 QRect AgentCharacter::windowGeometry() const
 {
     return figure_ ? figure_->geometry() : QRect();

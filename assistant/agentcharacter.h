@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class BalloonWindow;
 class Companion;
@@ -55,6 +56,8 @@ public:
     QString currentAnimation() const;
     // The text in the speech balloon, empty while no balloon shows.
     QString balloonText() const;
+    // Where the word being heard is marked in the balloon's text: from, to; none while none is.
+    std::optional<std::pair<int, int>> balloonMark() const;
     // On the screen; in the client area's coordinates on a stage drawn inside it.
     QRect windowGeometry() const;
     QRect balloonGeometry() const;

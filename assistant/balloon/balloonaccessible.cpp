@@ -40,23 +40,10 @@ void* BalloonAccessible::interface_cast(QAccessible::InterfaceType type)
     return QAccessibleWidget::interface_cast(type);
 }
 
-// The word being heard is the selection and the caret stands at its start.
-void BalloonAccessible::selection(int selectionIndex, int* startOffset, int* endOffset) const
+void BalloonAccessible::selection(int, int* startOffset, int* endOffset) const
 {
-    const auto* balloon = static_cast<const BalloonWindow*>(widget());
-    const bool marked = selectionIndex == 0 && balloon->markedStart() >= 0;
-    *startOffset = marked ? balloon->markedStart() : 0;
-    *endOffset = marked ? balloon->markedStart() + balloon->markedLength() : 0;
-}
-
-int BalloonAccessible::selectionCount() const
-{
-    return static_cast<const BalloonWindow*>(widget())->markedStart() >= 0 ? 1 : 0;
-}
-
-int BalloonAccessible::cursorPosition() const
-{
-    return std::max(static_cast<const BalloonWindow*>(widget())->markedStart(), 0);
+    *startOffset = 0;
+    *endOffset = 0;
 }
 
 QString BalloonAccessible::text(int startOffset, int endOffset) const

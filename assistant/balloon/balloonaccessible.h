@@ -17,13 +17,14 @@ public:
     QAccessible::Role role() const override;
     void* interface_cast(QAccessible::InterfaceType type) override;
 
-    // The text interface: read-only; the word being heard is its selection and caret.
-    void selection(int selectionIndex, int* startOffset, int* endOffset) const override;
-    int selectionCount() const override;
+    // The text interface: read-only, with no selection and the caret at the start; the word
+    // being heard is marked for the eye alone.
+    void selection(int, int* startOffset, int* endOffset) const override;
+    int selectionCount() const override { return 0; }
     void addSelection(int, int) override {}
     void removeSelection(int) override {}
     void setSelection(int, int, int) override {}
-    int cursorPosition() const override;
+    int cursorPosition() const override { return 0; }
     void setCursorPosition(int) override {}
     QString text(int startOffset, int endOffset) const override;
     int characterCount() const override;

@@ -261,12 +261,7 @@ void BalloonWindow::markWord(int start, int length)
         return;
     markStart_ = start;
     markLength_ = length;
+    // For the eye alone: a screen reader reads the words once, whole, and would read a moving
+    // selection or caret as a stream of words over the voice.
     update();
-    // A braille display follows the voice as it would a caret.
-    if (start >= 0) {
-        QAccessibleTextCursorEvent caret(this, start);
-        QAccessible::updateAccessibility(&caret);
-    }
-    QAccessibleTextSelectionEvent selected(this, std::max(start, 0), std::max(start, 0) + length);
-    QAccessible::updateAccessibility(&selected);
 }

@@ -30,7 +30,7 @@ public:
     // The words are written this many times their usual size, and wrapped as much wider.
     void setScale(qreal scale);
     QString text() const { return text_; }
-    // Marks the word being heard (start -1: none), for the eye and for screen readers.
+    // Marks the word being heard (start -1: none), for the eye alone.
     void markWord(int start, int length);
     int markedStart() const { return markStart_; }
     int markedLength() const { return markLength_; }

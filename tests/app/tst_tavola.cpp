@@ -28,9 +28,13 @@ struct Bead {
     const char* name;
     int index;
     int placeValue;
+    const char* column; // the column's title, by its name
 };
-constexpr Bead beads[] = {
-    {"Shape3", 1, 1}, {"Shape4", 1, 2}, {"Shape5", 1, 4}, {"Shape6", 1, 8}, {"Shape8", 0, 16}};
+constexpr Bead beads[] = {{"Shape3", 1, 1, "Label2"},
+                          {"Shape4", 1, 2, "Label4"},
+                          {"Shape5", 1, 4, "Label5"},
+                          {"Shape6", 1, 8, "Label7"},
+                          {"Shape8", 0, 16, "Label8"}};
 
 // Types `text` one character at a time, as a keyboard would, accents and emoji included.
 void typeText(QWidget* widget, const QString& text)
@@ -210,6 +214,20 @@ void TestTavola::readableByAScreenReader()
     QCOMPARE(readable("Text3")->text(QAccessible::Description), element("Text3")->toolTip());
     QCOMPARE(readable("Text4")->text(QAccessible::Name), "Numero in base 2");
 
+    // Each 2 says its power; the exponents and the red 2 are passed over.
+    const std::pair<const char*, QString> powers[] = {{"Label17", "2 alla 4"},
+                                                      {"Label15", "2 alla 3"},
+                                                      {"Label13", "2 alla 2"},
+                                                      {"Label12", "2 alla 1"},
+                                                      {"Label10", "2 alla 0"}};
+    for (const auto& [two, power] : powers)
+        QCOMPARE(readable(two)->text(QAccessible::Name), power);
+    for (const char* silent : {"Label18", "Label16", "Label14", "Label11", "Label9"}) {
+        QVERIFY2(readable(silent)->state().invisible, silent);
+        QCOMPARE(readable(silent)->text(QAccessible::Name), QString());
+        QVERIFY(element(silent)->isVisibleTo(window.get())); // still there for the eye
+    }
+
     const std::pair<const char*, QString> counts[] = {{"lblScore", "Risposte esatte"},
                                                       {"lblScore1", "Risposte errate"},
                                                       {"lblScore2", "Risposte totali"}};
@@ -256,8 +274,14 @@ void TestTavola::dealingShowsTheNumber()
     QCOMPARE(text("Text1"), QString::number(n));
     QCOMPARE(text("Text4"), numeral);
     QCOMPARE(text("Text2"), words);
-    for (const Bead& bead : beads)
-        QCOMPARE(element(bead.name, bead.index)->isVisible(), (n & bead.placeValue) != 0);
+    for (const Bead& bead : beads) {
+        const bool there = (n & bead.placeValue) != 0;
+        QCOMPARE(element(bead.name, bead.index)->isVisible(), there);
+        // Heard as seen: the column's title and whether its bead is there.
+        QCOMPARE(
+            QAccessible::queryAccessibleInterface(element(bead.column))->text(QAccessible::Name),
+            caption(bead.column) + (there ? ": pallina" : ": nessuna pallina"));
+    }
     QCOMPARE(text("Text3"), "");
     QCOMPARE(QApplication::focusWidget(), element("Text3"));
     QCOMPARE(caption("lblMessage"), "");
@@ -409,6 +433,25 @@ void TestTavola::numeralCannotBeTypedOver()
     numeral->selectAll();
     numeral->copy();
     QCOMPARE(QApplication::clipboard()->text(), "10101");
+
+    // Read whole by a screen reader, selected as it is: one run of attributes over the value,
+    // where a run of no length at each character had it read less its last digit.
+    QAccessibleInterface* readable = QAccessible::queryAccessibleInterface(numeral);
+    QVERIFY(readable->state().readOnly);
+    QAccessibleTextInterface* text = readable->textInterface();
+    QVERIFY(text);
+    QCOMPARE(text->text(0, text->characterCount()), "10101");
+    for (int offset = 0; offset < 5; ++offset) {
+        int from = -1;
+        int to = -1;
+        text->attributes(offset, &from, &to);
+        QCOMPARE(std::pair(from, to), std::pair(0, 5));
+    }
+    int from = -1;
+    int to = -1;
+    QCOMPARE(text->selectionCount(), 1);
+    text->selection(0, &from, &to);
+    QCOMPARE(std::pair(from, to), std::pair(0, 5));
 }
 
 void TestTavola::pasteKeepsWhatTheBoxShows_data()

@@ -292,49 +292,51 @@ def balloon_window(app, main):
     return probe
 
 def read_along(app, main, shots):
-    """Follows the balloon's selection while the greeting is heard, and meanwhile, apart, each new
-    place of the mark on the screen; returns the words marked, once the selection has been gone
-    for half a second, and the mark's places. A compositor may show the mark well after the
-    selection moved, so the screen is watched on its own clock rather than word by word."""
+    """Watches the mark on the screen while the greeting is heard, each new place of it, until it
+    has been gone for half a second; meanwhile the balloon on the bus shows no selection and no
+    caret away from its start, which a screen reader would read as a stream of words over the
+    voice. Returns the mark's places and whatever the bus showed of it."""
     note = balloon(app)
     win, area = poll("the balloon on the screen", balloon_window(app, main))
     told = extents(note)
     if told != area:  # seen now and then under openbox: Qt's idea of the balloon is (0, 0)
         print(f"  note: the bus has the balloon at {told}, the X server at {area}")
-    marks, done = [], threading.Event()
+    marks, seen_at, done = [], [time.monotonic()], threading.Event()
+    watchable = SCREEN or not NATIVE  # mutter headless shows nothing
 
     def watch_screen():
         last = None
-        while (SCREEN or not NATIVE) and not done.is_set():  # mutter headless shows nothing
+        while watchable and not done.is_set():
             image = screenshot(area, win)
             box = mark_box(image)
             # Taken twice alike: a screenshot may catch the compositor between two frames.
             if box and box == last and (not marks or box != marks[-1][0]):
                 marks.append((box, image))
+            if box:
+                seen_at[0] = time.monotonic()
             last = box
 
     watcher = threading.Thread(target=watch_screen)
     watcher.start()
-    seen, gone_since, deadline = [], None, time.monotonic() + 20
+    exposed, begun = [], time.monotonic()
     try:
-        while time.monotonic() < deadline:
+        while time.monotonic() - begun < 20:
             while GLib.MainContext.default().iteration(False):
                 pass
-            word = selected(note)
-            if word is None:
-                gone_since = gone_since or time.monotonic()
-                if seen and time.monotonic() - gone_since > 0.5:
-                    break
-            elif not seen or word != seen[-1]:
-                gone_since = None
-                seen.append(word)
+            word, caret = selected(note), note.queryText().caretOffset
+            if word or caret > 0:
+                exposed.append((word, caret))
+            if watchable and marks and time.monotonic() - seen_at[0] > 0.5:
+                break
+            if not watchable and time.monotonic() - begun > 8:  # the greeting heard through
+                break
             time.sleep(0.005)
     finally:
         done.set()
         watcher.join()
     for i, (_, image) in enumerate(marks if shots else []):
         save_png(image, os.path.join(shots, f"greeting-{i:02}.png"))
-    return seen, [box for box, _ in marks]
+    return [box for box, _ in marks], exposed
 
 events = []  # (role, new name) of every name change announced, in order
 
@@ -494,25 +496,15 @@ def play(pid, path, start):
         os.makedirs(shots, exist_ok=True)
     if NATIVE and SCREEN:
         find_on_screen(frame)
-    seen, boxes = read_along(app, main, shots)
-    words = [word for _, word in seen]
-    print(f"  marked in turn: {' '.join(words)}; the mark seen at {len(boxes)} places")
-    check(all(GREETING[start:start + len(word)] == word for start, word in seen),
-          f"a selection that is not a word of the greeting: {seen}")
-    starts = [start for start, _ in seen]
-    check(starts == sorted(set(starts)), f"the marks go back or repeat: {starts}")
-    check(len(seen) >= 12, f"only {len(seen)} of the greeting's 20 words marked")
-    check(words[-1] == "te", f"the last word marked is {words[-1]!r}")
+    boxes, exposed = read_along(app, main, shots)
+    print(f"  the mark seen at {len(boxes)} places")
+    check(not exposed, f"the read-along shown to a screen reader: {exposed[:5]}")
     # Line by line, left to right: (top, left) grows with every new place of the mark.
     check([b[:2] for b in boxes] == sorted(set(b[:2] for b in boxes)),
           f"the mark on the screen went back or stood still: {boxes}")
-    # A loaded machine takes few screenshots in the 6 s of the greeting.
-    check((NATIVE and not SCREEN) or 4 <= len(boxes) <= len(words),
-          f"the mark on the screen at {len(boxes)} places for {len(words)} words: {boxes}")
-    # On a loaded machine the sound's reported position may step back over the last word after
-    # the mark left it; the mark is cleared for good once the sound has drained.
-    poll("no word marked after the greeting", lambda: (selected(balloon(app)) is None,
-                                                        selected(balloon(app))), timeout=15)
+    # A loaded machine takes few screenshots in the 6 s of the greeting, of its 20 words.
+    check((NATIVE and not SCREEN) or 4 <= len(boxes) <= 20,
+          f"the mark on the screen at {len(boxes)} places: {boxes}")
     if INSIDE:
         clear_of_what_is_read(pid, main, frame, "at the greeting")
     elif WM:

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QLineEdit>
+
+// The number in base 2: a line to be read, selected and copied, never typed over, whose value a
+// screen reader reads whole (see NumeralAccessible).
+class NumeralBox : public QLineEdit {
+    Q_OBJECT
+
+public:
+    explicit NumeralBox(QWidget* parent);
+};

@@ -3,6 +3,7 @@
 #include "agent.h"
 #include "agentcontrol.h"
 #include "agentstage.h"
+#include "announcer.h"
 #include "answerbox.h"
 #include "assistanterror.h"
 #include "backgroundcolour.h"
@@ -60,6 +61,15 @@ QColor toColor(const Rgb& rgb)
     return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
+// The numeral as digits, "1 1 0 1 0", which a screen reader would read as a number.
+QString digitByDigit(const QString& numeral)
+{
+    QStringList digits;
+    for (const QChar digit : numeral)
+        digits.append(digit);
+    return digits.join(QLatin1Char(' '));
+}
+
 bool hasTouchScreen()
 {
     const auto devices = QInputDevice::devices();
@@ -93,6 +103,7 @@ Tavola::Tavola(std::unique_ptr<RandomSource> random, std::unique_ptr<Agent> agen
     , Agent1(agent ? std::move(agent) : std::make_unique<AgentControl>())
 {
     ui.setupUi(this);
+    announcer_ = new Announcer(this);
     designedMenuFont_ = menuBar()->font();
     designedMenuHeight_ = menuBar()->sizeHint().height();
     resize(ui.design->designedSize() + QSize(0, designedMenuHeight_));
@@ -297,11 +308,15 @@ void Tavola::load()
         // missing, not from inside it.
         connect(&character, &Character::voiceUnavailable, this, &Tavola::tellVoiceUnavailable,
                 Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+        connect(&character, &Character::speechStarted, announcer_, &Announcer::speechStarted,
+                Qt::UniqueConnection);
+        connect(&character, &Character::speechFinished, announcer_, &Announcer::speechFinished,
+                Qt::UniqueConnection);
         character.Show();
         character.MoveTo(merlinPlace.x(), merlinPlace.y());
         character.Play(QStringLiteral("Announce"));
         character.setHeight(merlinHeight);
-        character.Speak(reactions::greeting());
+        say(character, reactions::greeting());
     });
 }
 
@@ -331,11 +346,14 @@ void Tavola::text3KeyPress(int keyAscii)
         if (Verdict::isRight(answer, value)) {
             score_.raiseEsatte();
             showVerdict(Verdict::right());
+            announceVerdict();
             return; // the score labels catch up at the next exercise
         }
         score_.raiseErrate();
         showVerdict(Verdict::wrong(ui.Text4->text(), value));
         showScore();
+        announceVerdict();
+        announceScore();
     });
 }
 
@@ -348,8 +366,8 @@ void Tavola::text3LostFocus()
         const QString answer = ui.Text3->text();
         const double number = Currency::fromText(value).toDouble();
         if (reactions::needsCorrection(number, value, answer)) {
-            character.Speak(reactions::correctionLead());
-            character.Speak(ui.Text2->text());
+            say(character, reactions::correctionLead());
+            say(character, ui.Text2->text());
         }
     });
 }
@@ -388,6 +406,7 @@ void Tavola::cmdExitClick()
 void Tavola::dealExercise()
 {
     verifica();
+    announceScore();
     showAllBeads();
     ui.Text2->setText(QString());
     ui.lblMessage->setCaption(QString());
@@ -407,6 +426,7 @@ void Tavola::dealExercise()
     paintScoreBackground();
     ui.Text4->setText(numeral);
     ui.describeColumns();
+    announcer_->announce(digitByDigit(numeral));
 }
 
 void Tavola::verifica()
@@ -456,7 +476,7 @@ void Tavola::milestoneCheer()
     const double correct = Currency::fromText(ui.lblScore->text()).toDouble();
     if (const auto cheer = reactions::cheerAt(correct)) {
         character.Play(cheer->animation);
-        character.Speak(cheer->text);
+        say(character, cheer->text);
     }
 }
 
@@ -479,6 +499,25 @@ void Tavola::showScore()
     ui.lblScore2->setCaption(countText(score_.total()));
 }
 
+// The numeral in it read as digits too, not as a number in the thousands.
+void Tavola::announceVerdict()
+{
+    QString read = ui.lblMessage->text();
+    if (const QString numeral = ui.Text4->text(); !numeral.isEmpty())
+        read.replace(numeral, digitByDigit(numeral));
+    announcer_->announce(read);
+}
+
+// When the counts change, and only then: not the zeros of the first dealing.
+void Tavola::announceScore()
+{
+    const QString read = ui.scoreRead();
+    const bool changed = !scoreAnnounced_.isNull() && read != scoreAnnounced_;
+    scoreAnnounced_ = read;
+    if (changed)
+        announcer_->announce(read);
+}
+
 void Tavola::enableAndFocusNext()
 {
     ui.cmdNext->setEnabled(true);
@@ -490,6 +529,13 @@ void Tavola::enableAndFocusNext()
 AgentStage Tavola::stage() const
 {
     return {ui.design, designedPlace, ui.design->designedSize(), merlinHeight, ui.stage};
+}
+
+// Notices for a screen reader wait for what he is asked to say.
+void Tavola::say(Character& character, const QString& text)
+{
+    character.Speak(text);
+    announcer_->expectSpeech();
 }
 
 Character& Tavola::merlin()
@@ -585,5 +631,5 @@ void Tavola::tellVoiceUnavailable(const QString& message)
     emit voiceNoticeShown(message);
     // In his balloon, where his words are read: a box would stop the game at every start in a
     // room without speakers.
-    guarded([this, &message] { merlin().Speak(message); });
+    guarded([this, &message] { say(merlin(), message); });
 }

@@ -12,6 +12,7 @@
 #include <memory>
 
 class Agent;
+class Announcer;
 struct AgentStage;
 class Character;
 struct BinaryDigits;
@@ -96,9 +97,12 @@ private:
 
     void showVerdict(const Verdict& verdict);
     void showScore();
+    void announceVerdict();
+    void announceScore();
     void enableAndFocusNext();
 
     Character& merlin();
+    void say(Character& character, const QString& text);
     AgentStage stage() const;
     void restartAnswered(QMessageBox::StandardButton answer);
     QMessageBox* openBox(QMessageBox::Icon icon, const QString& title, const QString& prompt,
@@ -110,6 +114,8 @@ private:
     void tellVoiceUnavailable(const QString& message);
 
     TavolaUi ui;
+    Announcer* announcer_ = nullptr;
+    QString scoreAnnounced_;
     Score score_;
     std::unique_ptr<RandomSource> random_;
     std::unique_ptr<Agent> Agent1;

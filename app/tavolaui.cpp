@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QStringList>
 
 namespace {
 
@@ -266,6 +267,17 @@ void TavolaUi::describeColumns()
                                                       ? QStringLiteral(": nessuna pallina")
                                                       : QStringLiteral(": pallina")));
     }
+}
+
+QString TavolaUi::scoreRead() const
+{
+    const std::pair<const char*, CaptionLabel*> counts[] = {
+        {"Label6", lblScore}, {"Label1", lblScore1}, {"Label3", lblScore2}};
+    QStringList read;
+    for (const auto& [legend, count] : counts)
+        read.append(design->findChild<CaptionLabel*>(QLatin1String(legend))->text() +
+                    QStringLiteral(": ") + count->text());
+    return read.join(QStringLiteral(". ")) + QLatin1Char('.');
 }
 
 void TavolaUi::setupWindowedElements()

@@ -12,6 +12,7 @@ class QFrame;
 class QLineEdit;
 class QMainWindow;
 class QMenu;
+class QString;
 class QWidget;
 class ShapeElement;
 class Surface;
@@ -54,6 +55,8 @@ struct TavolaUi {
     void setupUi(QMainWindow* window);
     // Tells a screen reader which columns hold a bead, as the beads now show.
     void describeColumns();
+    // The counts with their legends, as a screen reader is to say them.
+    QString scoreRead() const;
 
 private:
     void setupShapesAndLabels();

@@ -68,8 +68,6 @@ public:
 signals:
     void requestStarted(AgentCharacter::RequestKind kind, const QString& argument);
     void requestFinished(AgentCharacter::RequestKind kind, const QString& argument);
-    void speechStarted(const QString& text);
-    void speechFinished(const QString& text);
     void balloonHidden();
     // Every request has been performed.
     void idle();

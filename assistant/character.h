@@ -23,4 +23,7 @@ signals:
     // The character cannot be heard (no voice, no sound output): its balloon alone carries the
     // words. Reported once per character, with a short Italian sentence.
     void voiceUnavailable(const QString& message);
+    // From the moment its words show and are heard to their end.
+    void speechStarted(const QString& text);
+    void speechFinished(const QString& text);
 };

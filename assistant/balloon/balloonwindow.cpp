@@ -147,6 +147,11 @@ void BalloonWindow::announce(const QString& text)
     QAccessible::updateAccessibility(&named);
     QAccessibleTextUpdateEvent changed(this, 0, before, text_);
     QAccessible::updateAccessibility(&changed);
+    // New words in a balloon already showing: shown anew, so that they are read as it was.
+    if (isVisible()) {
+        QAccessibleEvent shown(this, QAccessible::ObjectShow);
+        QAccessible::updateAccessibility(&shown);
+    }
 }
 
 // The balloon without its tail, which takes the edge facing the figure.

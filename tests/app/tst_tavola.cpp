@@ -1,4 +1,5 @@
 #include "activation.h"
+#include "announcer.h"
 #include "captionlabel.h"
 #include "look.h"
 #include "picturebutton.h"
@@ -65,6 +66,7 @@ private slots:
     void textsAsDesigned_data();
     void textsAsDesigned();
     void readableByAScreenReader();
+    void heardWithoutTheScreen();
     void dealingShowsTheNumber_data();
     void dealingShowsTheNumber();
     void answers_data();
@@ -105,6 +107,7 @@ private:
 
     std::unique_ptr<Tavola> window;
     ScriptedRandom* random = nullptr; // owned by the window
+    RecordingAgent* agent = nullptr;  // owned by the window
     QStringList assistantCalls;
 };
 
@@ -124,8 +127,12 @@ void TestTavola::start(std::deque<int> numbers)
 {
     auto source = std::make_unique<ScriptedRandom>(std::move(numbers));
     random = source.get();
-    window = std::make_unique<Tavola>(std::move(source),
-                                      std::make_unique<RecordingAgent>(&assistantCalls));
+    auto recording = std::make_unique<RecordingAgent>(&assistantCalls);
+    agent = recording.get();
+    window = std::make_unique<Tavola>(std::move(source), std::move(recording));
+    // A screen reader's pace, quickened.
+    using namespace std::chrono_literals;
+    window->findChild<Announcer*>()->setPace(0ms, 50ms, 2s);
     window->show();
     QVERIFY(makeActive(window.get()));
 }
@@ -238,6 +245,61 @@ void TestTavola::readableByAScreenReader()
             labels << other->text(QAccessible::Name);
         QCOMPARE(labels, QStringList{legend});
     }
+}
+
+// Without the screen: each number digit by digit, each verdict, each change of the counts, once,
+// as notices shown one at a time, and none while Merlin speaks.
+void TestTavola::heardWithoutTheScreen()
+{
+    start({26, 26, 7, 1});
+    auto* announcer = window->findChild<Announcer*>();
+    // What a screen reader is given: a notification shown anew, named by the notice.
+    QStringList heard;
+    connect(announcer, &Announcer::announced, this, [&heard, announcer] {
+        QAccessibleInterface* notice = QAccessible::queryAccessibleInterface(announcer);
+        if (announcer->isVisible() && notice->role() == QAccessible::Notification)
+            heard.append(notice->text(QAccessible::Name));
+    });
+    QSignalSpy announced(announcer, &Announcer::announced);
+    RecordingCharacter* merlin = agent->character();
+    const auto merlinSays = [merlin, &announced](const QString& text) {
+        emit merlin->speechStarted(text);
+        QVERIFY(!announced.wait(300)); // nothing while he speaks
+        emit merlin->speechFinished(text);
+    };
+
+    // Merlin's greeting, asked for first, is heard first.
+    QVERIFY(!announced.wait(300));
+    merlinSays(QStringLiteral("Ciao."));
+    QTRY_COMPARE(heard, QStringList{"1 1 0 1 0"});
+    QTRY_VERIFY(!announcer->isVisible()); // out of the way once read
+
+    answer("25");
+    QVERIFY(!announced.wait(300));
+    merlinSays(QStringLiteral("Attenzione hai sbagliato! Il numero è"));
+    merlinSays(QStringLiteral("ventisei"));
+    const QStringList wrong{"1 1 0 1 0", "Sbagliato!! 1 1 0 1 0 in base 2 è uguale a 26",
+                            "Risposte esatte: 0. Risposte errate: 1. Risposte totali: 1."};
+    QTRY_COMPARE(heard, wrong);
+
+    // The same number again is heard again; a correction never spoken is not waited for.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_COMPARE(heard.size(), 4);
+    QCOMPARE(heard.last(), "1 1 0 1 0");
+    answer("27");
+    QTRY_COMPARE(heard.size(), 6);
+    QCOMPARE(heard.last(), "Risposte esatte: 0. Risposte errate: 2. Risposte totali: 2.");
+
+    // A right answer's counts change on the screen, and are heard, with the next number.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_COMPARE(heard.size(), 7);
+    answer("7");
+    QTRY_COMPARE(heard.size(), 8);
+    QCOMPARE(heard.last(), "Esatto, è incredibile!!!");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_COMPARE(heard.size(), 10);
+    QCOMPARE(heard.mid(8),
+             QStringList({"Risposte esatte: 1. Risposte errate: 2. Risposte totali: 3.", "1"}));
 }
 
 void TestTavola::dealingShowsTheNumber_data()

@@ -210,9 +210,15 @@ INSIDE = os.environ.get("PERLOBIN_E2E_INSIDE")
 # A shape of screen and window the game is played in, instead of the whole game.
 SHAPE = os.environ.get("PERLOBIN_E2E_SHAPE")
 
+def is_balloon(obj):
+    """Merlin's balloon, a notification that shows; the game's notices for a screen reader are
+    notifications with no area."""
+    return obj.getRole() == pyatspi.ROLE_NOTIFICATION and extents(obj)[2] > 0
+
 def balloon(app):
     # In a shape of screen, beside the game or on its board.
-    return find(app, pyatspi.ROLE_NOTIFICATION, deep=bool(INSIDE or SHAPE))
+    return next((o for o in (tree(app) if INSIDE or SHAPE else kids(app))
+                 if is_balloon(o) and o.getState().contains(SHOWING)), None)
 
 def extents(obj):
     return tuple(obj.queryComponent().getExtents(pyatspi.DESKTOP_COORDS))
@@ -350,6 +356,22 @@ def on_name_change(event):
 def announced(role=pyatspi.ROLE_NOTIFICATION):
     return [name for r, name in events if r == role]
 
+showings = []  # ("balloon" or "notice", name) of every notification shown, as a screen reader is told
+
+def on_showing(event):
+    try:
+        if event.detail1 and event.source.getRole() == pyatspi.ROLE_NOTIFICATION:
+            showings.append(("balloon" if is_balloon(event.source) else "notice",
+                             event.source.name))
+    except GLib.Error:
+        pass
+
+def shown(kind):
+    return [name for k, name in showings if k == kind]
+
+def digit_by_digit(numeral):
+    return " ".join(numeral)
+
 def geometry(win):
     """The window's client area on the screen: x, y, width, height. From xwininfo: xdotool adds
     the client's offset in its frame once more, which under mutter includes the invisible borders
@@ -391,7 +413,8 @@ def clear_of_what_is_read(pid, main, frame, when):
               f"{when}: windows of the game besides its own: "
               f"{xdotool('search', '--onlyvisible', '--pid', str(pid))}")
     read = elements(frame)
-    check(len([o for o in read if o.name in COLUMNS]) == 5, f"{when}: the column titles")
+    check(len([o for o in read if o.name.split(":")[0] in COLUMNS]) == 5,
+          f"{when}: the column titles")
     for merlin in (find(frame, None, "Merlin"), find(frame, pyatspi.ROLE_NOTIFICATION)):
         if merlin:
             for o in read:
@@ -450,6 +473,7 @@ def play(pid, path, start):
     PID.append(pid)
     # A screen reader learns of each new balloon from this event, without moving the focus.
     pyatspi.Registry.registerEventListener(on_name_change, "object:property-change:accessible-name")
+    pyatspi.Registry.registerEventListener(on_showing, "object:state-changed:showing")
     silence = levels(path, 0, start)
     print(f"  silence before the game: {len(silence) / 10:.1f} s, loudest RMS {max(silence):.0f}")
     check(max(silence) <= LOUD, "the null sink is loud before the game has started")
@@ -510,6 +534,11 @@ def play(pid, path, start):
     elif WM:
         apart(pid, main, "at the greeting")
     poll("the greeting announced", lambda: (GREETING in announced(), announced()))
+    numeral = text(numeral_box)
+    check(re.fullmatch("[01]+", numeral), f"the number in base 2 reads {numeral!r}")
+    poll("the number announced digit by digit after the greeting",
+         lambda: (showings[-2:] == [("balloon", GREETING), ("notice", digit_by_digit(numeral))],
+                  showings[-3:]))
     heard("greeting", path, start, max(start + 8 * SECOND, size(path) + 4 * SECOND), 1.5)
     # Once the greeting is over, what is heard is new.
     poll("1 s of silence after it", lambda: (
@@ -519,8 +548,6 @@ def play(pid, path, start):
         no_trails(app, frame)
 
     print("3. a wrong answer brings the correction")
-    numeral = text(numeral_box)
-    check(re.fullmatch("[01]+", numeral), f"the number in base 2 reads {numeral!r}")
     keys("^Perlobin$")
     poll("the focus in the answer box", focus_in(answer))
     keys("^Perlobin$", "0")
@@ -542,6 +569,12 @@ def play(pid, path, start):
         belongs_to_the_game(pid, main)
     words = poll("the number in words", says(app, lambda t: t != LEAD))
     poll("the correction announced", lambda: (announced()[-2:] == [LEAD, words], announced()[-3:]))
+    poll("the verdict and the counts announced after the correction, once each", lambda: (
+        showings[-4:] == [("balloon", LEAD), ("balloon", words),
+                          ("notice", wrong.replace(numeral, digit_by_digit(numeral))),
+                          ("notice", "Risposte esatte: 0. Risposte errate: 1. "
+                                     "Risposte totali: 1.")], showings[-5:]))
+    check(shown("balloon").count(GREETING) == 1, f"the greeting shown {shown('balloon')}")
     print(f"  {numeral} is said as {words!r}")
     check(re.fullmatch("[a-zàèéìòù]+", words), f"the number in words is {words!r}")
     check(words == italian(int(numeral, 2)), f"{numeral} is {italian(int(numeral, 2))}")
@@ -553,6 +586,9 @@ def play(pid, path, start):
     keys("^Perlobin$", "Return")
     poll("an empty verdict", lambda: (verdict.name == "", verdict.name))
     poll("the focus back in the answer box", focus_in(answer))
+    numeral = text(numeral_box)
+    poll("the next number announced", lambda: (
+        shown("notice")[-1:] == [digit_by_digit(numeral)], showings[-3:]))
     check(scores(frame) == ONE_WRONG, f"scores at the next number: {scores(frame)}")
     keys("^Perlobin$", "1", "0")
     poll("10 in the answer box", lambda: (text(answer) == "10", text(answer)))

@@ -3,6 +3,7 @@
 #include "numeralaccessible.h"
 
 #include <QAccessible>
+#include <QFocusEvent>
 
 NumeralBox::NumeralBox(QWidget* parent)
     : QLineEdit(parent)
@@ -17,4 +18,10 @@ NumeralBox::NumeralBox(QWidget* parent)
     QAccessibleInterface* made = QAccessible::queryAccessibleInterface(this);
     if (made && !dynamic_cast<NumeralAccessible*>(made))
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+}
+
+void NumeralBox::focusInEvent(QFocusEvent* event)
+{
+    QFocusEvent reached(event->type(), Qt::OtherFocusReason);
+    QLineEdit::focusInEvent(&reached);
 }

@@ -9,4 +9,9 @@ class NumeralBox : public QLineEdit {
 
 public:
     explicit NumeralBox(QWidget* parent);
+
+protected:
+    // Reached by Tab it is read, not selected: a selection made for it would be read out as
+    // such, and its end again when the focus moves on.
+    void focusInEvent(QFocusEvent* event) override;
 };

@@ -536,6 +536,13 @@ def play(pid, path, start):
     poll("the greeting announced", lambda: (GREETING in announced(), announced()))
     numeral = text(numeral_box)
     check(re.fullmatch("[01]+", numeral), f"the number in base 2 reads {numeral!r}")
+    # The abacus explored: each column's title says whether its bead is there; each 2 its power.
+    columns = sorted(o.name for o in tree(frame) if o.name.split(":")[0] in COLUMNS)
+    beads = sorted(f"{title}: {'pallina' if bit == '1' else 'nessuna pallina'}"
+                   for title, bit in zip(COLUMNS, numeral.zfill(5)))
+    check(columns == beads, f"the columns of {numeral} read {columns}")
+    powers = sorted(o.name for o in tree(frame) if o.name.startswith("2 alla "))
+    check(powers == [f"2 alla {k}" for k in range(5)], f"the powers read {powers}")
     poll("the number announced digit by digit after the greeting",
          lambda: (showings[-2:] == [("balloon", GREETING), ("notice", digit_by_digit(numeral))],
                   showings[-3:]))

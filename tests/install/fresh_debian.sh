@@ -72,7 +72,9 @@ wait_for "X server" 20 test -s "$root/display"
 display=$(<"$root/display")
 start=$SECONDS
 # Traced from the host, to see what the game opens from the fresh system.
-strace -f -qq -e trace=openat -e signal=none -o "$root/opened.log" \
+# A file per thread (-ff): in one shared log, a call another thread interrupts is split over two
+# lines, its path on one and its result on the other, and was once missed so.
+strace -f -ff -qq -e trace=openat -e signal=none -o "$root/opened.log" \
     chroot "$root" env -i PATH=/usr/bin:/bin HOME=/root LANG=C.UTF-8 DISPLAY=":$display" \
     sh -c "exec $exec_line" >"$root/game.log" 2>&1 &
 pids+=($!)
@@ -82,7 +84,7 @@ echo "window shown after $((SECONDS - start)) s"
 game=$(xdotool search --onlyvisible --name '^Perlobin$' getwindowpid | head -n 1)
 # The plugins, the voice's interface and plugin, Qt's Italian words, the Italian voice and the fonts, found and
 # opened.
-opened() { grep -q "\"/usr/[^\"]*$1\".* = [0-9]" "$root/opened.log"; }
+opened() { grep -qh "\"/usr/[^\"]*$1\".* = [0-9]" "$root"/opened.log.*; }
 for want in platforms/libqxcb.so imageformats/libqsvg.so iconengines/libqsvgicon.so \
     perlobin/libperlobin-voiceinterface.so perlobin/perlobin-voice.so translations/qtbase_it.qm espeak-ng-data/it_dict liberation/LiberationSans-Regular.ttf \
     dejavu/DejaVuSans.ttf; do

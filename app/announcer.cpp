@@ -46,6 +46,11 @@ void Announcer::announce(const QString& text)
     next();
 }
 
+void Announcer::withdraw(const QString& text)
+{
+    waiting_.removeAll(text);
+}
+
 void Announcer::hearing(const QString& text)
 {
     holdFor(readingTime(text));

@@ -19,6 +19,8 @@ public:
     explicit Announcer(QWidget* parent);
 
     void announce(const QString& text);
+    // A notice no longer news, if it still waits, is not given.
+    void withdraw(const QString& text);
     // Something else is being read: no notice until it is over.
     void hearing(const QString& text);
     // Merlin is asked to speak, speaks from the first to the second: notices wait for him. He

@@ -340,6 +340,8 @@ void Tavola::text3KeyPress(int keyAscii)
         if (keyAscii != AnswerBox::enterCode)
             return;
 
+        // Answered, the number is no longer news: still waiting, it would follow the verdict.
+        announcer_->withdraw(digitByDigit(ui.Text4->text()));
         ui.cmdNext->setFocus();
         const QString answer = ui.Text3->text();
         const QString value = ui.Text1->text();

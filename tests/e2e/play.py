@@ -644,6 +644,128 @@ def play(pid, path, start):
     print(f"  {box.name!r}: {prompt.name!r}")
     keys("^Data ", "Return")
 
+ORCA_LOG = os.environ.get("PERLOBIN_E2E_ORCA_LOG")  # Orca's debug log: what it says
+
+def spoken():
+    """Each utterance of the screen reader so far, without the full stop it may add. Orca 43
+    says a notification's role and text at once, Orca 48 one after the other: joined here."""
+    with open(ORCA_LOG, encoding="utf-8", errors="replace") as f:
+        said = [m[1].rstrip(".") for m in re.finditer(
+            r"SPEECH OUTPUT: '(.*?)'(?: ?([[{].*[]}]|[^']*))?$", f.read(), re.MULTILINE)]
+    joined = []
+    for utterance in said:
+        if joined and joined[-1] == "notifica":
+            joined[-1] += " " + utterance
+        else:
+            joined.append(utterance)
+    return joined
+
+def notified(wanted):
+    """An utterance: a notification that says wanted."""
+    return lambda said: said == "notifica " + wanted.rstrip(".")
+
+def hear(what, wanted, after, timeout=30):
+    """The index of the first utterance after index `after` for which wanted(it) holds."""
+    def probe():
+        said = spoken()
+        found = next((i for i in range(after + 1, len(said)) if wanted(said[i])), None)
+        return found is not None and (found,), said[after + 1:][-4:]
+    at = poll(f"{what} heard", probe, timeout)[0]
+    print(f"   heard: {spoken()[at]!r}")
+    return at
+
+def deal(frame, numeral_box):
+    """Enter after a verdict: the verdict goes, a number is dealt (the last one, maybe)."""
+    keys("^Perlobin$", "Return")
+    poll("the verdict gone", lambda: (not find(frame, pyatspi.ROLE_LABEL, "(Sbagliato|Esatto).*"),
+                                      "still there"))
+    return text(numeral_box)
+
+def play_heard(pid):
+    """One game heard through Orca, as a teacher who cannot see the screen follows it."""
+    PID.append(pid)
+    poll("a visible window Perlobin", lambda: window("^Perlobin$"))
+    app = poll("the game on the accessibility bus", lambda: (next(
+        (a for a in kids(pyatspi.Registry.getDesktop(0)) if a.get_process_id() == pid), None), pid))
+    app.set_cache_mask(Atspi.Cache.NONE)
+    frame = poll("the frame Perlobin", top(app, pyatspi.ROLE_FRAME, "Perlobin"))
+    numeral_box = find(frame, pyatspi.ROLE_TEXT, "Numero in base 2")
+
+    print("1. Merlin's greeting once and whole, then the number digit by digit")
+    at = hear("the greeting", notified(GREETING), -1)
+    numeral = text(numeral_box)
+    at = hear(f"{numeral} digit by digit", notified(digit_by_digit(numeral)), at)
+
+    print("2. a wrong answer: Merlin's correction, the verdict, the counts")
+    keys("^Perlobin$")
+    at = hear("the answer box", lambda said: said.startswith("La tua risposta"), at)
+    keys("^Perlobin$", "0", "Return")
+    value = int(numeral, 2)
+    wrong = f"Sbagliato!! {digit_by_digit(numeral)} in base 2 è uguale a {value}"
+    for what in (LEAD, italian(value), wrong,
+                 "Risposte esatte: 0. Risposte errate: 1. Risposte totali: 1."):
+        at = hear(what, notified(what), at)
+
+    print("3. Enter: the next number digit by digit")
+    numeral = deal(frame, numeral_box)
+    at = hear(f"{numeral} digit by digit", notified(digit_by_digit(numeral)), at)
+
+    print("4. a right answer: the verdict; at the next number, the counts")
+    keys("^Perlobin$", *str(int(numeral, 2)), "Return")
+    at = hear("the verdict", notified("Esatto, è incredibile!!!"), at)
+    numeral = deal(frame, numeral_box)
+    for what in ("Risposte esatte: 1. Risposte errate: 1. Risposte totali: 2.",
+                 digit_by_digit(numeral)):
+        hear(what, notified(what), at)
+    at = len(spoken()) - 1
+
+    print("5. Tab through the window: each element by its name, the number in base 2 whole")
+    for name in ("Nuovo calcolo", "Numero in base 2", "Exit"):
+        keys("^Perlobin$", "Tab")
+        at = hear(name, lambda said: said.startswith(name), at)
+        if name == "Numero in base 2":  # its value follows its name, all of its digits
+            at = hear(numeral, lambda said: re.search(rf"(^|\D){numeral}(\D|$)", said), at - 1)
+
+    print("6. the abacus explored line by line (Orca's flat review, up from the focus)")
+    columns = " ".join(f"{title}: {'pallina' if bit == '1' else 'nessuna pallina'}"
+                       for title, bit in zip(COLUMNS, numeral.zfill(5)))
+    powers = " ".join(f"2 alla {k}" for k in range(4, -1, -1))
+    keys("^Perlobin$", "KP_Up")  # the focus's line
+    for _ in range(12):
+        if any(columns in said for said in spoken()[at + 1:]):
+            break
+        heard_so_far = len(spoken())
+        keys("^Perlobin$", "KP_Home")  # the line above
+        poll("the line above read", lambda: (len(spoken()) > heard_so_far, spoken()[-2:]))
+    lines = spoken()[at + 1:]
+    check(any(columns in said for said in lines), f"the columns of {numeral}, {columns!r}, "
+          f"not among the lines read: {lines}")
+    check(any(powers in said for said in lines), f"the powers, {powers!r}, not among the lines "
+          f"read: {lines}")
+    print(f"   heard, among {len(lines)} lines: {columns!r}; {powers!r}")
+    at = len(spoken()) - 1
+
+    print("7. the restart question, answered No")
+    find(frame, pyatspi.ROLE_MENU_ITEM, "nuovo").queryAction().doAction(0)
+    at = hear("the question", lambda said: "INIZIAMO UNA NUOVA GARA" in said, at)
+    keys("^INIZIARE NUOVA GARA$", "Return")
+    poll("the question gone", lambda: (not find(app, pyatspi.ROLE_ALERT, deep=False), "there"))
+
+    print("8. Alt+X: the farewell with the time and date")
+    keys("^Perlobin$", "alt+x")
+    at = hear("the farewell", lambda said: "Ciao a presto. Ore" in said, at)
+    keys("^Data ", "Return")
+
+    said = spoken()
+    print(f"   {len(said)} utterances in all")
+    check(not [s for s in said if "selezionato" in s], "a selection read out: "
+          f"{[s for s in said if 'selezionato' in s][:5]}")
+    greetings = said.count("notifica " + GREETING.rstrip("."))
+    check(greetings == 1, f"the greeting read {greetings} times")
+    told = [s for s in said if s.startswith("notifica ")]
+    again = [a for a, b in zip(told, told[1:]) if a == b]
+    check(not again, f"notifications read twice over: {again}")
+
 SCREEN_SIZE = tuple(map(int, os.environ.get("PERLOBIN_E2E_SCREEN_SIZE", "1280x1024").split("x")))
 PANEL = int(os.environ.get("PERLOBIN_E2E_PANEL", "0"))
 TOUCH = os.environ.get("PERLOBIN_E2E_TOUCH")
@@ -801,7 +923,9 @@ def play_shape(pid):
     keys("^Data ", "Return")
 
 if __name__ == "__main__":
-    if SHAPE:
+    if ORCA_LOG:
+        play_heard(int(sys.argv[1]))
+    elif SHAPE:
         play_shape(int(sys.argv[1]))
     else:
         play(int(sys.argv[1]), sys.argv[2], int(sys.argv[3]) & ~1)

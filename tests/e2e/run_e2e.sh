@@ -171,6 +171,31 @@ pids+=($!)
 wait_for "recording" 20 has_bytes "$work/sound.raw" 16000 # half a second of silence
 start=$(stat -c %s "$work/sound.raw")
 
+if [ -n "${PERLOBIN_E2E_ORCA:-}" ]; then
+    # A teacher's screen reader: Orca in Italian, speaking through speech-dispatcher and espeak-ng
+    # into the null sink; what it says is the "SPEECH OUTPUT" of its debug log, read by the test.
+    # Its launcher will not start beside another Orca of the same user: as root, it gets a process
+    # namespace of its own, which also ends the speech server it starts when it is stopped.
+    mkdir -p "$work/locale" && mkdir -m 700 "$work/orca"
+    # Orca runs this file of its settings at start: its log written line by line, as it speaks.
+    printf '%s\n' "from orca import debug" "debug.debugFile.reconfigure(line_buffering=True)" \
+        >"$work/orca/orca-customizations.py"
+    localedef -i it_IT -f UTF-8 "$work/locale/it_IT.UTF-8" >"$work/localedef.log" 2>&1 ||
+        [ -e "$work/locale/it_IT.UTF-8/LC_CTYPE" ] || { cat "$work/localedef.log"; exit 1; }
+    own=()
+    if [ "$(id -u)" -eq 0 ]; then
+        own=(unshare --pid --fork --kill-child --mount-proc)
+    elif pgrep -u "$(id -u)" -x orca >/dev/null; then
+        echo "SKIP: an Orca of this user runs, and only root can start another beside it" >&2
+        exit 77
+    fi
+    LOCPATH=$work/locale LANG=it_IT.UTF-8 LANGUAGE=it GTK_MODULES=gail:atk-bridge \
+        "${own[@]}" orca -u "$work/orca" --debug-file="$work/orca.log" >"$work/orca.out" 2>&1 &
+    pids+=($!)
+    wait_for "the screen reader speaking" 30 grep -q "SPEECH OUTPUT" "$work/orca.log"
+    export PERLOBIN_E2E_ORCA_LOG=$work/orca.log
+fi
+
 # A program asks at start-up which events anyone listens to; a listener that registers while it
 # starts may be missed. So the events the test listens for are registered before the game starts.
 /usr/bin/python3 -u -c '

@@ -166,6 +166,11 @@ void AgentCharacter::takeStage()
     const bool figureShown = !figure_->isHidden();
     const bool balloonShown = !balloon_->isHidden();
     if (board) {
+        // Drawn by the game's own window, not kept as X windows inside it: a window manager,
+        // still letting go of the window it framed, may take such a window back as one of its own
+        // and give it the keyboard, and native children make every window up to the game native.
+        figure_->setAttribute(Qt::WA_NativeWindow, false);
+        balloon_->setAttribute(Qt::WA_NativeWindow, false);
         figure_->setParent(stage_.board, Qt::Widget);
         balloon_->setParent(stage_.board, Qt::Widget);
         figure_->setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -196,6 +196,7 @@ void TestStage::onTheBoardWhereThereIsNoRoomBeside()
     QVERIFY(idle.wait(5000));
     QWidget* figureWindow = QApplication::topLevelAt(merlin.windowGeometry().center());
     QVERIFY(figureWindow && figureWindow != &window);
+    QVERIFY(makeActive(&window)); // the offscreen platform activates each window it shows, his too
 
     board->setGeometry(300, 270, 300, 150);
     board->show();
@@ -215,6 +216,8 @@ void TestStage::onTheBoardWhereThereIsNoRoomBeside()
     QVERIFY(onBoard(QRect(figureWindow->mapTo(&window, QPoint()), figure.size())));
     for (QWidget* top : QApplication::topLevelWidgets())
         QVERIFY2(top == &window || !top->isVisible(), qPrintable(top->objectName()));
+    for (const QWidget* inside : window.findChildren<QWidget*>())
+        QVERIFY2(!inside->internalWinId(), inside->metaObject()->className());
     QCOMPARE(QApplication::activeWindow(), &window);
     QCOMPARE(QApplication::focusWidget(), answer);
 

@@ -157,6 +157,13 @@ KEYBOARD = []
 
 WM = os.environ.get("PERLOBIN_E2E_WM")
 
+def holder():
+    """The window that has the keyboard, named, and what the window manager marks active."""
+    focus = xdotool("getwindowfocus")
+    name = subprocess.run(["xprop", "-id", focus[0], "WM_CLASS", "WM_NAME"], capture_output=True,
+                          text=True, timeout=10).stdout.split("\n") if focus else []
+    return focus, name, xdotool("getactivewindow"), PID and xdotool("search", "--pid", str(PID[0]))
+
 def keys(title, *names):
     """Types into the one visible window so titled. Without a window manager the test gives it
     the keyboard; under one, the window manager must have, as it does for a child at the keys."""
@@ -173,8 +180,8 @@ def keys(title, *names):
         return
     if not WM:
         xdotool("windowfocus", win)
-    poll(f"the keyboard on {title}", lambda: (xdotool("getwindowfocus") == [win],
-                                              xdotool("getwindowfocus")))
+    poll(f"the keyboard on {title} for {' '.join(names)}",
+         lambda: (xdotool("getwindowfocus") == [win], holder()))
     if names and SCREEN:
         type_on_screen(names)
     elif names:
@@ -911,9 +918,6 @@ def play_shape(pid):
                 check(back == stood, f"Merlin at {back}, where he stood at {stood}")
             stood = back
             if turn == 0:
-                # Seen once, under the sanitizer build on Debian 13: the keyboard elsewhere after
-                # full screen and back (open in the issue's note); given back to the game here.
-                xdotool("windowactivate", main)
                 keys("^Perlobin$", "F11")
                 poll("the game full screen", lambda: (extents(frame)[2:] == SCREEN_SIZE,
                                                       extents(frame)))

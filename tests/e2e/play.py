@@ -157,12 +157,16 @@ KEYBOARD = []
 
 WM = os.environ.get("PERLOBIN_E2E_WM")
 
-def holder():
-    """The window that has the keyboard, named, and what the window manager marks active."""
+def keyboard_on(win):
+    """Whether win has the keyboard; if not, the window that has it, named, what the window
+    manager marks active, and the game's windows."""
     focus = xdotool("getwindowfocus")
+    if focus == [win]:
+        return True, focus
     name = subprocess.run(["xprop", "-id", focus[0], "WM_CLASS", "WM_NAME"], capture_output=True,
                           text=True, timeout=10).stdout.split("\n") if focus else []
-    return focus, name, xdotool("getactivewindow"), PID and xdotool("search", "--pid", str(PID[0]))
+    return False, (focus, name, xdotool("getactivewindow"),
+                   PID and xdotool("search", "--pid", str(PID[0])))
 
 def keys(title, *names):
     """Types into the one visible window so titled. Without a window manager the test gives it
@@ -180,8 +184,7 @@ def keys(title, *names):
         return
     if not WM:
         xdotool("windowfocus", win)
-    poll(f"the keyboard on {title} for {' '.join(names)}",
-         lambda: (xdotool("getwindowfocus") == [win], holder()))
+    poll(f"the keyboard on {title} for {' '.join(names)}", lambda: keyboard_on(win))
     if names and SCREEN:
         type_on_screen(names)
     elif names:
